@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config  # the tool chain
     libicu-dev                                    # code pages
+    libcurl4-openssl-dev zlib1g-dev               # the web client
+    libssl-dev openssl                            # the tests' HTTPS servers and their CA
     libgtest-dev googletest                       # the tests
 )
 

@@ -1,0 +1,3 @@
+#!/usr/bin/env bash
+# make-test-certs.sh DIR: placeholder, written by the test-server work.
+exit 1
