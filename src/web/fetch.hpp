@@ -19,7 +19,7 @@ inline constexpr int method_head = 2;
 // takes its default; an in-out or out parameter is given by pointing at the
 // caller's value, which the fetch then changes in place.
 struct FetchOptions {
-    std::optional<int> method{};     // 0 GET, 1 POST, 2 HEAD; anything else is GET
+    std::optional<int> method{};      // 0 GET, 1 POST, 2 HEAD; anything else is GET
     std::optional<Text> post_text{};  // the body when post_bytes is empty
     // In-out. Given, even empty: no platform cookies; the response's cookies are
     // merged with these, and this holds the merged text afterwards.
