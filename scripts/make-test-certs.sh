@@ -80,7 +80,8 @@ run openssl x509 -req -in "$work/ca.csr" -signkey "$work/ca-key.pem" -sha256 \
     -out "$work/ca.pem"
 
 new_key "$work/server-key.pem"
-run openssl req -new -key "$work/server-key.pem" -subj "/O=Orvu/CN=127.0.0.1" -out "$work/server.csr"
+run openssl req -new -key "$work/server-key.pem" -subj "/O=Orvu/CN=127.0.0.1" \
+    -out "$work/server.csr"
 run openssl x509 -req -in "$work/server.csr" -CA "$work/ca.pem" -CAkey "$work/ca-key.pem" \
     -sha256 -days "$valid_days" -set_serial "$(random_serial)" -extfile "$work/server.ext" \
     -out "$work/server.pem"

@@ -124,11 +124,16 @@ struct BoundSocket {
     int port;
 };
 
-// A TCP socket bound to 127.0.0.1 on a port that the kernel picked.
-BoundSocket bind_loopback_socket() {
+// A TCP socket bound to 127.0.0.1 on the port given, or on one that the kernel
+// picked for 0. A given port may be taken again at once after a restart.
+BoundSocket bind_loopback_socket(int port = 0) {
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (socket < 0) throw_system_error("socket");
-    sockaddr_in address = loopback_address(0);
+    if (port != 0) {
+        const int on = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
+    sockaddr_in address = loopback_address(port);
     socklen_t size = sizeof address;
     if (::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
@@ -140,8 +145,8 @@ BoundSocket bind_loopback_socket() {
     return {socket, ntohs(address.sin_port)};
 }
 
-BoundSocket listen_on_loopback() {
-    const BoundSocket bound = bind_loopback_socket();
+BoundSocket listen_on_loopback(int port) {
+    const BoundSocket bound = bind_loopback_socket(port);
     if (::listen(bound.socket, SOMAXCONN) != 0) {
         const int error = errno;
         ::close(bound.socket);
@@ -188,7 +193,7 @@ Reply not_found() {
 // connection that reads requests and plays the script's replies.
 class Server {
   public:
-    Server(TestServer::Kind kind, std::chrono::seconds lifetime);
+    Server(TestServer::Kind kind, std::chrono::seconds lifetime, int port);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -252,12 +257,12 @@ class Server {
     std::thread acceptor_;               // last: it starts once all else is in place
 };
 
-Server::Server(TestServer::Kind kind, std::chrono::seconds lifetime)
+Server::Server(TestServer::Kind kind, std::chrono::seconds lifetime, int port)
     : tls_(kind == TestServer::Kind::https
                ? make_server_tls_context(certificate_file("server.pem"),
                                          certificate_file("server-key.pem"))
                : nullptr),
-      listener_(listen_on_loopback()),
+      listener_(listen_on_loopback(port)),
       port_(listener_.port),
       stop_at_(std::chrono::steady_clock::now() + lifetime) {
     try {
@@ -506,13 +511,14 @@ Reply Reply::redirect(int status, const std::string& location) {
 }
 
 struct TestServer::State {
-    State(Kind kind, std::chrono::seconds lifetime) : kind(kind), server(kind, lifetime) {}
+    State(Kind kind, std::chrono::seconds lifetime, int port)
+        : kind(kind), server(kind, lifetime, port) {}
     Kind kind;
     Server server;
 };
 
-TestServer::TestServer(Kind kind, std::chrono::seconds lifetime)
-    : state_(std::make_unique<State>(kind, lifetime)) {}
+TestServer::TestServer(Kind kind, std::chrono::seconds lifetime, int port)
+    : state_(std::make_unique<State>(kind, lifetime, port)) {}
 
 TestServer::~TestServer() = default;
 

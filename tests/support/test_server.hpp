@@ -33,6 +33,7 @@ struct Reply {
     std::optional<std::size_t> cut_after{};     // close the connection after this many bytes
     bool silent = false;                        // read the request, never answer, keep it open
     std::optional<int> tunnel_to_port{};        // CONNECT: "200" then relay to 127.0.0.1:port
+                                                // (nothing listening there: a 502)
     bool close_after = true;                    // close the connection once the bytes are out
 
     // "HTTP/1.1 <status> <reason>", the header lines given (each ending in CR LF),
@@ -43,14 +44,16 @@ struct Reply {
     static Reply redirect(int status, const std::string& location);
 };
 
+// Called on the connection's own thread, so scripts may run at the same time. A
+// script that throws is answered with a 500 whose body names the exception.
 using Script = std::function<Reply(const RecordedRequest&)>;
 
 class TestServer {
-public:
+  public:
     enum class Kind { http, https };
 
     explicit TestServer(Kind kind = Kind::http,
-                        std::chrono::seconds lifetime = std::chrono::seconds(120));
+                        std::chrono::seconds lifetime = std::chrono::seconds(120), int port = 0);
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
@@ -64,9 +67,9 @@ public:
     void reply_always(const Reply& reply);
 
     std::vector<RecordedRequest> requests() const;
-    std::size_t connection_count() const;
+    std::size_t connection_count() const;  // accepted so far, failed handshakes too
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };
