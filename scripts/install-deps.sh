@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config  # the tool chain
     libicu-dev                                    # code pages
     libcurl4-openssl-dev zlib1g-dev               # the web client
-    curl gzip                                     # what the benchmarks measure against
+    libpcre2-dev                                  # the pattern matcher
+    curl gzip python3                             # what the benchmarks measure against
     libssl-dev openssl                            # the tests' HTTPS servers and their CA
     libgtest-dev googletest                       # the tests
 )
