@@ -21,11 +21,11 @@ std::string search_page(int results) {
     for (int i = 0; i < results; ++i) {
         const std::string n = std::to_string(i);
         page +=
-            "<li><span class=\"s1\">[玄幻奇幻]</span><span class=\"s2\"><a class=\"bookname\" "
+            "<li><span class=\"s1\">[玄幻]</span><span class=\"s2\"><a class=\"bookname\" "
             "href=\"/book/" +
             n + ".html\">第" + n +
             "号书名在此</a></span><span class=\"s4\">"
-            "作者某某某</span><span class=\"s5\">2024-05-01 连载中 最新章节第一千章</span></li>\n";
+            "作者某某</span><span class=\"s5\">2024-05-01 连载中</span></li>\n";
     }
     return page + "</ul></body></html>\n";
 }

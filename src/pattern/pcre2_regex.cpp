@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 namespace orvu::pcre2 {
@@ -12,11 +13,11 @@ namespace {
 
 // The limits of one search (one pcre2_match call). A lazy group that runs
 // across a whole 50 MiB page costs about one match step per character, so the
-// match limit leaves room for that and stops a runaway search in a fraction of
-// a second (the JIT makes some 10 million steps in 15 ms).
+// match limit leaves room for that and still stops a runaway search of the JIT
+// in about a tenth of a second.
 constexpr uint32_t match_limit = 100'000'000;
-// Depth and heap only bind the interpreter, used when the JIT is missing: about
-// as many nested backtracking points as the JIT stack below holds.
+// Depth and heap only bind the interpreter: about as many nested backtracking
+// points as the JIT stack below holds.
 constexpr uint32_t depth_limit = 1'000'000;
 constexpr uint32_t heap_limit_kib = 128 * 1024;
 // A group repeated once per character, like "(.|\n)*?", takes some 32 bytes of
@@ -58,14 +59,30 @@ uint32_t compile_flags(const CompileOptions& options) {
     return flags;
 }
 
+// JIT code allows invalid UTF-16 in a subject at no cost.
+//
+// The interpreter is different on two counts. Allowing invalid UTF makes it
+// check the subject from the offset to the end on every search, which no option
+// turns off, so a global run over a big page would take quadratic time; its
+// code leaves that out, and find_all checks the subject once instead. And it
+// counts its match limit afresh at every start position, which a long line
+// that every start scans to its end escapes; its code calls out before every
+// pattern item, and the callout counts the steps of the whole search.
+constexpr uint32_t jit_flags = PCRE2_MATCH_INVALID_UTF;
+constexpr uint32_t interpreter_flags = PCRE2_AUTO_CALLOUT;
+
 Code compile_code(std::u16string_view pattern, uint32_t flags) {
     CompileContext context(pcre2_compile_context_create(nullptr));
     if (!context) return nullptr;
     pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);  // "." stops at a line feed only
     int error = 0;
     PCRE2_SIZE error_offset = 0;
-    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                              flags, &error, &error_offset, context.get()));
+    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags,
+                              &error, &error_offset, context.get()));
+}
+
+int count_step(pcre2_callout_block*, void* steps) {
+    return ++*static_cast<uint32_t*>(steps) > match_limit ? PCRE2_ERROR_MATCHLIMIT : 0;
 }
 
 SearchResult result_of(int rc) {
@@ -109,11 +126,12 @@ std::size_t next_character(std::u16string_view subject, std::size_t offset) {
 
 struct Regex::Compiled {
     Code code;
+    bool jit = false;
+    int group_count = 0;
     MatchData match_data;
     MatchContext match_context;
     JitStack jit_stack;
-    int group_count = 0;
-    bool jit = false;
+    uint32_t interpreter_steps = 0;  // of the current search, counted by count_step
 
     bool set_up() {
         uint32_t captures = 0;
@@ -125,11 +143,13 @@ struct Regex::Compiled {
         pcre2_set_match_limit(match_context.get(), match_limit);
         pcre2_set_depth_limit(match_context.get(), depth_limit);
         pcre2_set_heap_limit(match_context.get(), heap_limit_kib);
-        if (jit) {
-            jit_stack.reset(pcre2_jit_stack_create(jit_stack_start, jit_stack_max, nullptr));
-            if (!jit_stack) return false;
-            pcre2_jit_stack_assign(match_context.get(), nullptr, jit_stack.get());
+        if (!jit) {
+            pcre2_set_callout(match_context.get(), count_step, &interpreter_steps);
+            return true;
         }
+        jit_stack.reset(pcre2_jit_stack_create(jit_stack_start, jit_stack_max, nullptr));
+        if (!jit_stack) return false;
+        pcre2_jit_stack_assign(match_context.get(), nullptr, jit_stack.get());
         return true;
     }
 
@@ -137,6 +157,7 @@ struct Regex::Compiled {
     SearchResult search(std::u16string_view subject, std::size_t offset,
                         uint32_t search_options = 0) {
         if (offset > subject.size()) return SearchResult::no_match;
+        interpreter_steps = 0;
         return result_of(pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
                                      subject.size(), offset, search_options, match_data.get(),
                                      match_context.get()));
@@ -163,16 +184,14 @@ Regex::~Regex() = default;
 
 std::optional<Regex> Regex::compile(std::u16string_view pattern, const CompileOptions& options) {
     auto compiled = std::make_unique<Compiled>();
-    compiled->code = compile_code(pattern, compile_flags(options) | PCRE2_MATCH_INVALID_UTF);
-    if (!compiled->code) return std::nullopt;
-    compiled->jit = false;
+    if (options.allow_jit) {
+        compiled->code = compile_code(pattern, compile_flags(options) | jit_flags);
+        if (!compiled->code) return std::nullopt;
+        compiled->jit = pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE) == 0;
+    }
     if (!compiled->jit) {
-        // Allowing invalid UTF makes the interpreter check the subject from the
-        // offset to the end on every search, which no option turns off: a
-        // global run over a big page would take quadratic time. Without it,
-        // find_all checks the subject once and lets every search skip that.
-        if (Code strict = compile_code(pattern, compile_flags(options)))
-            compiled->code = std::move(strict);
+        compiled->code = compile_code(pattern, compile_flags(options) | interpreter_flags);
+        if (!compiled->code) return std::nullopt;
     }
     if (!compiled->set_up()) return std::nullopt;
     return Regex(std::move(compiled));

@@ -21,6 +21,7 @@ namespace orvu::pcre2 {
 struct CompileOptions {
     bool case_sensitive = false;
     bool multi_line = true;  // "^" and "$" at line feeds too; else only at the ends of the text
+    bool allow_jit = true;   // false: the interpreter, even where the JIT is there
 };
 
 // Where one group matched, in UTF-16 units: [start, end). A group that took no
@@ -42,11 +43,11 @@ enum class SearchResult {
 };
 
 class Regex {
-public:
-    // Nothing when PCRE2 rejects the pattern. Compiled for the JIT when the
-    // JIT is there and takes it, for the interpreter otherwise. The JIT code
-    // matches around invalid UTF-16 in a subject; the interpreter code gives
-    // error for such a subject.
+  public:
+    // Nothing when PCRE2 rejects the pattern. Compiled for the JIT when it is
+    // allowed and there and takes the pattern, for the interpreter otherwise.
+    // Invalid UTF-16 in a subject never matches with the JIT; the interpreter
+    // gives error for such a subject.
     static std::optional<Regex> compile(std::u16string_view pattern,
                                         const CompileOptions& options = {});
 
@@ -59,8 +60,7 @@ public:
 
     // The first match at or after offset. On a match, groups (at least
     // group_count() + 1 spans) receives the whole match, then group 1, 2...
-    SearchResult find_next(std::u16string_view subject, std::size_t offset,
-                           std::span<Span> groups);
+    SearchResult find_next(std::u16string_view subject, std::size_t offset, std::span<Span> groups);
 
     // The matches from left to right, each search going on at the end of the
     // previous match, or one character further after an empty match; only the
@@ -69,7 +69,7 @@ public:
     // was given.
     SearchResult find_all(std::u16string_view subject, bool global, std::vector<Span>& spans);
 
-private:
+  private:
     struct Compiled;
     explicit Regex(std::unique_ptr<Compiled> compiled);
     std::unique_ptr<Compiled> compiled_;

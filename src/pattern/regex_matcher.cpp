@@ -1,5 +1,6 @@
 #include "pattern/regex_matcher.hpp"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,22 +47,26 @@ struct Piece {
     int group = -1;  // 0 for the whole match, 1 and up for a group; -1 for literal text
 };
 
-// How a "$" reference starting at replacement[at] reads: the group it names
-// and how many units it takes, or group -1 when it is a plain "$". Two digits
+struct Reference {
+    int group;           // 0 for the whole match
+    std::size_t length;  // in units, the "$" included
+};
+
+// The group that the "$" at replacement[at] names, if it names one. Two digits
 // name a group when there are that many groups, else the first digit alone.
-std::pair<int, std::size_t> read_reference(std::u16string_view replacement, std::size_t at,
-                                           int group_count) {
+std::optional<Reference> read_reference(std::u16string_view replacement, std::size_t at,
+                                        int group_count) {
     const std::u16string_view rest = replacement.substr(at + 1);
-    if (rest.empty()) return {-1, 1};
-    if (rest[0] == u'&') return {0, 2};
-    if (!is_digit(rest[0])) return {-1, 1};
+    if (rest.empty()) return std::nullopt;
+    if (rest[0] == u'&') return Reference{0, 2};
+    if (!is_digit(rest[0])) return std::nullopt;
     const int first = rest[0] - u'0';
     if (rest.size() > 1 && is_digit(rest[1])) {
         const int both = first * 10 + (rest[1] - u'0');
-        if (both >= 1 && both <= group_count) return {both, 3};
+        if (both >= 1 && both <= group_count) return Reference{both, 3};
     }
-    if (first >= 1 && first <= group_count) return {first, 2};
-    return {-1, 1};
+    if (first >= 1 && first <= group_count) return Reference{first, 2};
+    return std::nullopt;
 }
 
 std::vector<Piece> parse_replacement(std::u16string_view replacement, int group_count) {
@@ -78,11 +83,11 @@ std::vector<Piece> parse_replacement(std::u16string_view replacement, int group_
             literal_start = ++at + 1;
             continue;
         }
-        const auto [group, length] = read_reference(replacement, at, group_count);
-        if (group < 0) continue;
+        const std::optional<Reference> reference = read_reference(replacement, at, group_count);
+        if (!reference) continue;
         close_literal(at);
-        pieces.push_back({{}, group});
-        at += length - 1;
+        pieces.push_back({{}, reference->group});
+        at += reference->length - 1;
         literal_start = at + 1;
     }
     close_literal(replacement.size());
@@ -129,13 +134,14 @@ bool RegexMatcher::run(const Text& pattern, const Text& subject, bool case_sensi
     auto fresh = std::make_unique<State>();
     fresh->pattern = quote_marker ? with_quotes(pattern) : pattern;
     fresh->subject = widen(subject);
-    auto regex = pcre2::Regex::compile(widen(fresh->pattern), {case_sensitive, multi_line});
+    auto regex = pcre2::Regex::compile(
+        widen(fresh->pattern), {.case_sensitive = case_sensitive, .multi_line = multi_line});
     bool completed = false;
     if (regex) {
         fresh->group_count = regex->group_count();
         const pcre2::SearchResult result = regex->find_all(fresh->subject, global, fresh->spans);
-        completed = result == pcre2::SearchResult::matched ||
-                    result == pcre2::SearchResult::no_match;
+        completed =
+            result == pcre2::SearchResult::matched || result == pcre2::SearchResult::no_match;
     }
     state_ = std::move(fresh);
     return completed;
@@ -154,7 +160,8 @@ Text RegexMatcher::replace(const Text& replacement) const {
     std::size_t kept_up_to = 0;
     for (int match = 1; match <= match_count(); ++match) {
         const pcre2::Span& whole = *state_->span(match, 0);
-        if (whole.start > kept_up_to) out.append(subject.substr(kept_up_to, whole.start - kept_up_to));
+        if (whole.start > kept_up_to)
+            out.append(subject.substr(kept_up_to, whole.start - kept_up_to));
         for (const Piece& piece : pieces)
             out.append(piece.group < 0 ? piece.literal
                                        : state_->text_of(*state_->span(match, piece.group)));

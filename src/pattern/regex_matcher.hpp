@@ -18,7 +18,7 @@
 namespace orvu {
 
 class RegexMatcher {
-public:
+  public:
     RegexMatcher();
     ~RegexMatcher();
     RegexMatcher(const RegexMatcher&) = delete;
@@ -41,7 +41,7 @@ public:
     Text sub_match_text(int match, int group) const;  // 1-based; empty for a group not taken
     int sub_match_count() const;                      // groups of the first match
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,12 @@
 #include "text/extract.hpp"
 
 namespace orvu {
+namespace pcre2 {
+void PrintTo(const Span& span, std::ostream* out) {
+    *out << "[" << span.start << ", " << span.end << ")";
+}
+}  // namespace pcre2
+
 namespace {
 
 Text hex(std::string_view digits) {
@@ -43,14 +50,14 @@ struct Switches {
 };
 
 bool run(RegexMatcher& matcher, const Text& pattern, const Text& subject, Switches s = {}) {
-    return matcher.run(pattern, subject, s.case_sensitive, s.multi_line, s.global,
-                       s.quote_marker);
+    return matcher.run(pattern, subject, s.case_sensitive, s.multi_line, s.global, s.quote_marker);
 }
 
 // One row of a booklist page: a link to a book and its name.
 Text book_row(int n) {
-    return "<li><a class=\"bookname\" href=\"/book/"_t + number(n) + ".html\">"_t +
-           gbk_literal(u8"书名") + number(n) + "</a></li>\n"_t;
+    static const Text name = gbk_literal(u8"书名");
+    return "<li><a class=\"bookname\" href=\"/book/"_t + number(n) + ".html\">"_t + name +
+           number(n) + "</a></li>\n"_t;
 }
 const Text book_pattern = "<a class=\"bookname\" href=\"(.*?)\">(.*?)</a>"_t;
 
@@ -63,36 +70,67 @@ TEST(RegexMatcher, FindsTheMatchesTheSwitchesAllow) {
     };
     const Case cases[] = {
         {"no match", "<td>"_t, "<tr></tr>"_t, {}, {}},
-        {"upper-case tags, lower-case pattern", "<td>(.*?)</td>"_t, "<TD>a</TD><Td>b</tD>"_t,
-         {}, {"<TD>a</TD>"_t, "<Td>b</tD>"_t}},
-        {"letter case kept when asked", "<td>"_t, "<TD><td>"_t, {.case_sensitive = true},
+        {"upper-case tags, lower-case pattern",
+         "<td>(.*?)</td>"_t,
+         "<TD>a</TD><Td>b</tD>"_t,
+         {},
+         {"<TD>a</TD>"_t, "<Td>b</tD>"_t}},
+        {"letter case kept when asked",
+         "<td>"_t,
+         "<TD><td>"_t,
+         {.case_sensitive = true},
          {"<td>"_t}},
         {"dot stops at a line feed", "<b>.*</b>"_t, "<b>x\ny</b>"_t, {}, {}},
-        {"dot crosses a carriage return", "<b>.*</b>"_t, "<b>x\ry</b>"_t, {},
-         {"<b>x\ry</b>"_t}},
+        {"dot crosses a carriage return", "<b>.*</b>"_t, "<b>x\ry</b>"_t, {}, {"<b>x\ry</b>"_t}},
         {"global: every match, no overlap", "aba"_t, "ababa aba"_t, {}, {"aba"_t, "aba"_t}},
-        {"not global: the first match only", "a."_t, "a1 a2 a3"_t, {.global = false},
-         {"a1"_t}},
+        {"not global: the first match only", "a."_t, "a1 a2 a3"_t, {.global = false}, {"a1"_t}},
         {"empty matches move on one character", "x*"_t, "abc"_t, {}, {""_t, ""_t, ""_t, ""_t}},
-        {"a search after an empty match may match there", "a*"_t, "baa"_t, {},
+        {"a search after an empty match may match there",
+         "a*"_t,
+         "baa"_t,
+         {},
          {""_t, "aa"_t, ""_t}},
-        {"no second try for a longer match where an empty one was", "a*?"_t, "aa"_t, {},
+        {"no second try for a longer match where an empty one was",
+         "a*?"_t,
+         "aa"_t,
+         {},
          {""_t, ""_t, ""_t}},
-        {"multi-line: ^ and $ at every line", "^\\w+$"_t, "one\ntwo\nthree"_t, {},
+        {"multi-line: ^ and $ at every line",
+         "^\\w+$"_t,
+         "one\ntwo\nthree"_t,
+         {},
          {"one"_t, "two"_t, "three"_t}},
-        {"not multi-line: ^ and $ at the ends of the text", "^\\w+$"_t, "one\ntwo"_t,
-         {.multi_line = false}, {}},
-        {"not multi-line: ^ at the start only", "^\\w+"_t, "one\ntwo"_t, {.multi_line = false},
+        {"not multi-line: ^ and $ at the ends of the text",
+         "^\\w+$"_t,
+         "one\ntwo"_t,
+         {.multi_line = false},
+         {}},
+        {"not multi-line: ^ at the start only",
+         "^\\w+"_t,
+         "one\ntwo"_t,
+         {.multi_line = false},
          {"one"_t}},
-        {"not multi-line: $ not before a final line feed", "two$"_t, "one\ntwo\n"_t,
-         {.multi_line = false}, {}},
+        {"not multi-line: $ not before a final line feed",
+         "two$"_t,
+         "one\ntwo\n"_t,
+         {.multi_line = false},
+         {}},
         {"multi-line: $ before a final line feed", "two$"_t, "one\ntwo\n"_t, {}, {"two"_t}},
-        {"a double-byte character is one character", "."_t, hex("D0A1 41"),
-         {}, {hex("D0A1"), "A"_t}},
-        {"a trail byte that looks like a letter is no letter", "A"_t, hex("8141 C141 41"), {},
+        {"a double-byte character is one character",
+         "."_t,
+         hex("D0A1 41"),
+         {},
+         {hex("D0A1"), "A"_t}},
+        {"a trail byte that looks like a letter is no letter",
+         "A"_t,
+         hex("8141 C141 41"),
+         {},
          {"A"_t}},
         {"a character is never cut", "(.)A"_t, hex("8141 41"), {}, {hex("8141 41")}},
-        {"Chinese in the pattern", gbk_literal(u8"第.章"), gbk_literal(u8"第一章 第二章"), {},
+        {"Chinese in the pattern",
+         gbk_literal(u8"第.章"),
+         gbk_literal(u8"第一章 第二章"),
+         {},
          {gbk_literal(u8"第一章"), gbk_literal(u8"第二章")}},
     };
     for (const Case& c : cases) {
@@ -229,21 +267,32 @@ TEST(RegexMatcher, ReplacesTheMatchesOfTheLastRun) {
         Text replacement, expected;
     };
     const Case cases[] = {
-        {"group reference", "<b>(.*?)</b>"_t, "<b>x</b>-<b>y</b>"_t, {}, "[$1]"_t,
-         "[x]-[y]"_t},
-        {"first match only when not global", "<b>(.*?)</b>"_t, "<b>x</b>-<b>y</b>"_t,
-         {.global = false}, "[$1]"_t, "[x]-<b>y</b>"_t},
+        {"group reference", "<b>(.*?)</b>"_t, "<b>x</b>-<b>y</b>"_t, {}, "[$1]"_t, "[x]-[y]"_t},
+        {"first match only when not global",
+         "<b>(.*?)</b>"_t,
+         "<b>x</b>-<b>y</b>"_t,
+         {.global = false},
+         "[$1]"_t,
+         "[x]-<b>y</b>"_t},
         {"whole match and dollar", "\\d+"_t, "a1b22"_t, {}, "($&$$)"_t, "a(1$)b(22$)"_t},
         {"groups swapped", "(\\w)=(\\w)"_t, "a=b c=d"_t, {}, "$2=$1"_t, "b=a d=c"_t},
         {"a group not taken is empty", "(a)|(b)"_t, "ab"_t, {}, "<$1$2>"_t, "<a><b>"_t},
         {"two digits name a group only when it exists", "(a)"_t, "a"_t, {}, "$10"_t, "a0"_t},
-        {"two-digit group", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)"_t, "abcdefghijk"_t, {},
-         "$11$10$1"_t, "kja"_t},
+        {"two-digit group",
+         "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)"_t,
+         "abcdefghijk"_t,
+         {},
+         "$11$10$1"_t,
+         "kja"_t},
         {"a dollar that names no group stays", "(a)"_t, "a"_t, {}, "$0$2$x$"_t, "$0$2$x$"_t},
         {"no match: the subject unchanged", "z"_t, "abc"_t, {}, "y"_t, "abc"_t},
         {"deleting the matches", "<[^>]*>"_t, "<p>a<br>b</p>"_t, {}, ""_t, "ab"_t},
-        {"Chinese kept around the matches", "\\d"_t, gbk_literal(u8"第1章"), {},
-         gbk_literal(u8"一"), gbk_literal(u8"第一章")},
+        {"Chinese kept around the matches",
+         "\\d"_t,
+         gbk_literal(u8"第1章"),
+         {},
+         gbk_literal(u8"一"),
+         gbk_literal(u8"第一章")},
         {"empty matches", "x*"_t, "ab"_t, {}, "-"_t, "-a-b-"_t},
     };
     for (const Case& c : cases) {
@@ -326,6 +375,76 @@ TEST(Pcre2Regex, FindNextReportsUnsetGroups) {
     EXPECT_FALSE(groups[1].is_set());
     EXPECT_EQ(groups[2], (pcre2::Span{2, 3}));
     EXPECT_EQ(regex->find_next(u"xab", 3, groups), pcre2::SearchResult::no_match);
+}
+
+// The JIT and the interpreter, the fallback where the JIT fails, must both end
+// a search that would run away.
+TEST(Pcre2Regex, EitherEngineEndsARunawaySearch) {
+    std::u16string openings;
+    for (int i = 0; i < 100000; ++i)
+        openings += u"<a class=\"bookname\" href=\"/book/1.html>x ";
+    openings += u"</a>";
+    const std::u16string run_of_a(1 << 20, u'a');
+    struct Case {
+        const char16_t* pattern;
+        const std::u16string& subject;
+        bool may_end_without_match;
+    };
+    const Case cases[] = {
+        {u"<a class=\"bookname\" href=\"(.*?)\">(.*?)</a>", openings, true},
+        {u"(a*)*[bc]", run_of_a, false},
+        {u"(a|aa)*[bc]", run_of_a, false},
+    };
+    for (bool allow_jit : {true, false}) {
+        for (const Case& c : cases) {
+            auto regex = pcre2::Regex::compile(c.pattern, {.allow_jit = allow_jit});
+            ASSERT_TRUE(regex);
+            EXPECT_EQ(regex->uses_jit(), allow_jit);
+            std::vector<pcre2::Span> spans;
+            const pcre2::SearchResult result = regex->find_all(c.subject, true, spans);
+            const bool ended_without_match =
+                c.may_end_without_match && result == pcre2::SearchResult::no_match;
+            EXPECT_TRUE(result == pcre2::SearchResult::limit_reached || ended_without_match)
+                << "allow_jit " << allow_jit << " result " << static_cast<int>(result);
+            EXPECT_TRUE(spans.empty());
+        }
+    }
+}
+
+TEST(Pcre2Regex, EitherEngineFindsEveryRowOfABigPage) {
+    constexpr int rows = 100000;
+    std::u16string page;
+    for (int i = 0; i < rows; ++i)
+        page += u"<li><a class=\"bookname\" href=\"/b\">name</a></li>\n";
+    for (bool allow_jit : {true, false}) {
+        auto regex = pcre2::Regex::compile(u"href=\"(.*?)\">(.*?)</a>", {.allow_jit = allow_jit});
+        ASSERT_TRUE(regex);
+        std::vector<pcre2::Span> spans;
+        ASSERT_EQ(regex->find_all(page, true, spans), pcre2::SearchResult::matched);
+        ASSERT_EQ(spans.size(), 3u * rows) << "allow_jit " << allow_jit;
+        EXPECT_EQ(spans.back(), (pcre2::Span{page.size() - 14, page.size() - 10}));  // name
+    }
+}
+
+TEST(Pcre2Regex, InvalidUtf16NeverMatches) {
+    const std::u16string subject = {u'a', 0xD800, u'b', 0xDC00};
+    struct Case {
+        bool allow_jit;
+        pcre2::SearchResult expected;
+    };
+    const Case cases[] = {
+        {true, pcre2::SearchResult::matched},
+        {false, pcre2::SearchResult::error},
+    };
+    for (const Case& c : cases) {
+        auto regex = pcre2::Regex::compile(u"[^a]", {.allow_jit = c.allow_jit});
+        ASSERT_TRUE(regex);
+        std::vector<pcre2::Span> spans;
+        EXPECT_EQ(regex->find_all(subject, true, spans), c.expected) << c.allow_jit;
+        if (c.expected == pcre2::SearchResult::matched) {
+            EXPECT_EQ(spans, (std::vector<pcre2::Span>{{2, 3}}));
+        }
+    }
 }
 
 TEST(Pcre2Regex, LimitIsReportedAndLeavesTheSpansAlone) {
