@@ -11,6 +11,8 @@ packages=(
     curl gzip python3                             # what the benchmarks measure against
     libssl-dev openssl                            # the tests' HTTPS servers and their CA
     libgtest-dev googletest                       # the tests
+    qt6-base-dev qt6-webengine-dev libgl-dev      # the windows and the hidden browser
+    fonts-wqy-microhei                            # Chinese text on screen
 )
 
 missing=()

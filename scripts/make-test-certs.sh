@@ -3,6 +3,9 @@
 # certificate for 127.0.0.1 that it signed:
 #   DIR/ca.pem, DIR/ca-key.pem          "Orvu Test CA"
 #   DIR/server.pem, DIR/server-key.pem  IP:127.0.0.1 and DNS:localhost
+# server.pem holds the whole chain, the CA after the server's own certificate,
+# as real servers send their intermediates: the browser engine trusts the CA by
+# its key, which it can only see in a chain that carries it.
 # Both keys are EC P-256 and both certificates are valid for ten years. Quiet on
 # success; files that are already there and still good are kept as they are.
 set -euo pipefail
@@ -23,6 +26,7 @@ certs_are_good() {
         [ -s "$dir/$file" ] || return 1
     done
     openssl verify -CAfile "$dir/ca.pem" "$dir/server.pem" >/dev/null 2>&1 || return 1
+    [ "$(grep -c 'BEGIN CERTIFICATE' "$dir/server.pem")" -eq 2 ] || return 1
     openssl x509 -in "$dir/server.pem" -noout -checkend $((30 * 86400)) >/dev/null 2>&1 || return 1
     [ "$(openssl x509 -in "$dir/server.pem" -noout -pubkey 2>/dev/null)" = \
         "$(openssl pkey -in "$dir/server-key.pem" -pubout 2>/dev/null)" ]
@@ -87,6 +91,7 @@ run openssl x509 -req -in "$work/server.csr" -CA "$work/ca.pem" -CAkey "$work/ca
     -out "$work/server.pem"
 
 run openssl verify -CAfile "$work/ca.pem" "$work/server.pem"
+cat "$work/ca.pem" >>"$work/server.pem"
 
 # The server key is a loopback-only test key that whoever runs the tests must read.
 chmod 600 "$work/ca-key.pem"

@@ -248,4 +248,9 @@ void set_extra_ca_file(const std::string& path) {
     settings().extra_ca_file = path;
 }
 
+std::string extra_ca_file() {
+    std::lock_guard lock(settings().mutex);
+    return settings().extra_ca_file;
+}
+
 }  // namespace orvu

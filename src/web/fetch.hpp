@@ -50,5 +50,6 @@ FetchTimeouts fetch_timeouts();
 // A PEM file trusted in addition to the system store: the build's EXTRA_CA_FILE
 // unless a test names another.
 void set_extra_ca_file(const std::string& path);
+std::string extra_ca_file();
 
 }  // namespace orvu

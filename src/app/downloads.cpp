@@ -1,0 +1,137 @@
+#include "app/downloads.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <algorithm>
+
+#include "app/download_progress.hpp"
+#include "app/file_names.hpp"
+#include "app/qt_text.hpp"
+#include "app/widgets.hpp"
+
+namespace orvu::app {
+
+namespace {
+
+const QString partial_suffix = QStringLiteral(".part");
+
+QString download_folder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    return folder;
+}
+
+}  // namespace
+
+QString SaveDialog::choose(const QString& proposed_file_name) {
+    return QFileDialog::getSaveFileName(nullptr, window_text(u8"保存小说"),
+                                        QDir(download_folder()).filePath(proposed_file_name));
+}
+
+// ---- Transfer --------------------------------------------------------------
+
+Transfer::Transfer(QWebEngineDownloadRequest& request, const QString& final_path)
+    : request_(&request),
+      final_path_(final_path),
+      window_(std::make_unique<DownloadProgressWindow>(QFileInfo(final_path).fileName())) {
+    const QFileInfo target(final_path);
+    request.setDownloadDirectory(target.absolutePath());
+    request.setDownloadFileName(target.fileName() + partial_suffix);
+    connect(&request, &QWebEngineDownloadRequest::receivedBytesChanged, this,
+            &Transfer::show_progress);
+    connect(&request, &QWebEngineDownloadRequest::totalBytesChanged, this,
+            &Transfer::show_progress);
+    connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, this, &Transfer::finish);
+    connect(window_.get(), &DownloadProgressWindow::cancel_requested, this, &Transfer::cancel);
+    request.accept();
+    window_->show();
+}
+
+Transfer::~Transfer() {
+    cancel();
+}
+
+QString Transfer::partial_path() const {
+    return final_path_ + partial_suffix;
+}
+
+void Transfer::show_progress() {
+    if (request_) window_->show_received(request_->receivedBytes(), request_->totalBytes());
+}
+
+void Transfer::cancel() {
+    if (finished_) return;
+    if (request_) request_->cancel();
+    QFile::remove(partial_path());
+}
+
+// The file takes its final name only once it is complete; whatever else ends a
+// download removes what was written of it.
+void Transfer::finish() {
+    if (finished_ || !request_ || !request_->isFinished()) return;
+    finished_ = true;
+    const QWebEngineDownloadRequest::DownloadState state = request_->state();
+    const QString written =
+        QDir(request_->downloadDirectory()).filePath(request_->downloadFileName());
+    if (state == QWebEngineDownloadRequest::DownloadCompleted) {
+        if (QFile::exists(final_path_)) QFile::remove(final_path_);  // the user chose to replace it
+        saved_ = QFile::rename(written, final_path_);
+        if (saved_) {
+            window_->show_saved(final_path_);
+        } else {
+            QFile::remove(written);
+            window_->show_failed(window_text(u8"无法写入 ") + final_path_);
+        }
+    } else {
+        QFile::remove(written);
+        QFile::remove(partial_path());
+        if (state == QWebEngineDownloadRequest::DownloadCancelled) {
+            window_->show_cancelled();
+        } else {
+            window_->show_failed(request_->interruptReasonString());
+        }
+    }
+    emit ended();
+}
+
+// ---- Downloads -------------------------------------------------------------
+
+Downloads::Downloads(QWebEngineProfile& profile, SaveLocation& save_location)
+    : save_location_(save_location), page_(profile) {
+    connect(&profile, &QWebEngineProfile::downloadRequested, this, &Downloads::take);
+}
+
+Downloads::~Downloads() {
+    cancel_all();
+}
+
+void Downloads::open(const Bytes& utf16_address) {
+    open_address(utf16_to_qstring(utf16_address));
+}
+
+void Downloads::open_address(const QString& address) {
+    const QUrl url(address);
+    if (url.isValid() && !url.isEmpty()) page_.download(url);
+}
+
+void Downloads::cancel_all() {
+    for (const std::unique_ptr<Transfer>& transfer : transfers_) transfer->cancel();
+}
+
+void Downloads::take(QWebEngineDownloadRequest* request) {
+    if (!request || request->state() != QWebEngineDownloadRequest::DownloadRequested) return;
+    const QString path = save_location_.choose(safe_file_name(request->downloadFileName()));
+    if (path.isEmpty()) {
+        request->cancel();
+        return;
+    }
+    transfers_.push_back(std::make_unique<Transfer>(*request, path));
+    emit transfer_started(transfers_.back().get());
+}
+
+}  // namespace orvu::app

@@ -1,0 +1,216 @@
+// The download prompt: safe names, progress, several files at once, failures,
+// and a shut-down that leaves no partial file under a final name.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+#include <QWebEngineDownloadRequest>
+
+#include "app/browser_engine.hpp"
+#include "app/download_progress.hpp"
+#include "app/file_names.hpp"
+#include "app_support.hpp"
+#include "support/test_server.hpp"
+
+namespace orvu::app::test {
+namespace {
+
+using orvu::test::Reply;
+using orvu::test::TestServer;
+
+TEST(SafeFileName, KeepsTheFileInsideItsFolder) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("帝霸.txt"), QStringLiteral("帝霸.txt")},
+        {QStringLiteral("../../etc/passwd"), QStringLiteral("passwd")},
+        {QStringLiteral("..\\..\\Windows\\win.ini"), QStringLiteral("win.ini")},
+        {QStringLiteral(".."), fallback_file_name},
+        {QStringLiteral("."), fallback_file_name},
+        {QStringLiteral(""), fallback_file_name},
+        {QStringLiteral("dir/"), fallback_file_name},
+        {QStringLiteral(".bashrc"), QStringLiteral("bashrc")},
+        {QStringLiteral("  ...hidden.txt"), QStringLiteral("hidden.txt")},
+        {QStringLiteral("book.txt. . "), QStringLiteral("book.txt")},
+        {QStringLiteral("a\nb\rc\td\x01" "e.txt"), QStringLiteral("a_b_c_d_e.txt")},
+        {QStringLiteral("a:b*c?d\"e<f>g|h.txt"), QStringLiteral("a_b_c_d_e_f_g_h.txt")},
+        {QString::fromUtf8("evil\u202Etxt.exe"), QStringLiteral("evil_txt.exe")},
+        {QStringLiteral("CON.txt"), QStringLiteral("_CON.txt")},
+        {QStringLiteral("nul"), QStringLiteral("_nul")},
+        {QStringLiteral("console.txt"), QStringLiteral("console.txt")},
+        {QStringLiteral("///"), fallback_file_name},
+        {QStringLiteral("\x01\x02"), fallback_file_name},
+    };
+    for (const auto& [suggested, expected] : cases) {
+        EXPECT_EQ(safe_file_name(suggested), expected) << suggested.toStdString();
+    }
+}
+
+TEST(SafeFileName, CutsLongNamesKeepingTheExtensionAndWholeCharacters) {
+    const QString long_ascii = QString(300, u'a') + QStringLiteral(".txt");
+    const QString cut = safe_file_name(long_ascii);
+    EXPECT_EQ(cut.toUtf8().size(), max_file_name_bytes);
+    EXPECT_TRUE(cut.endsWith(QStringLiteral(".txt")));
+
+    QString emoji;
+    for (int i = 0; i < 100; ++i) emoji += QString::fromUtf8("\U0001F4D6");  // 4 bytes each
+    const QString cut_emoji = safe_file_name(emoji + QStringLiteral(".txt"));
+    EXPECT_LE(cut_emoji.toUtf8().size(), max_file_name_bytes);
+    EXPECT_FALSE(cut_emoji.contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(cut_emoji.toUtf8().startsWith(QString::fromUtf8("\U0001F4D6").toUtf8()));
+    EXPECT_EQ((cut_emoji.size() - 4) % 2, 0) << "no surrogate pair split";
+}
+
+TEST(ReadableSize, StepsThroughTheUnits) {
+    EXPECT_EQ(readable_size(0), QStringLiteral("0 B"));
+    EXPECT_EQ(readable_size(1023), QStringLiteral("1023 B"));
+    EXPECT_EQ(readable_size(1536), QStringLiteral("1.5 KB"));
+    EXPECT_EQ(readable_size(5 * 1024 * 1024), QStringLiteral("5.0 MB"));
+}
+
+std::string text_file(int size, char fill) {
+    return std::string(static_cast<std::size_t>(size), fill);
+}
+
+Reply attachment(const std::string& name, const std::string& body) {
+    return Reply::http(200, "OK",
+                       "Content-Type: text/plain\r\nContent-Disposition: attachment; filename=\"" +
+                           name + "\"\r\n",
+                       body);
+}
+
+class DownloadsTest : public testing::Test {
+  protected:
+    DownloadsTest() : downloads_(std::make_unique<Downloads>(engine_.profile(), save_location_)) {}
+
+    Transfer* only_transfer() {
+        return downloads_->transfers().size() == 1 ? downloads_->transfers()[0].get() : nullptr;
+    }
+    bool all_finished(std::size_t count) {
+        if (downloads_->transfers().size() != count) return false;
+        for (const auto& transfer : downloads_->transfers()) {
+            if (!transfer->finished()) return false;
+        }
+        return true;
+    }
+
+    TestServer server_{TestServer::Kind::http, std::chrono::seconds(60)};
+    QTemporaryDir folder_;
+    FolderSaveLocation save_location_{folder_.path()};
+    BrowserEngine engine_;
+    std::unique_ptr<Downloads> downloads_;
+};
+
+TEST_F(DownloadsTest, SeveralFilesAtOnceEachSavedWhole) {
+    const std::map<std::string, std::string> files = {
+        {"/a.txt", text_file(300000, 'a')},
+        {"/b.txt", text_file(1, 'b')},
+        {"/c.txt", text_file(2000000, 'c')},
+    };
+    server_.reply_with([&files](const orvu::test::RecordedRequest& request) {
+        const std::string& body = files.at(request.target());
+        Reply reply = attachment(request.target().substr(1), body);
+        reply.delay_before = std::chrono::milliseconds(300);  // so that all three overlap
+        return reply;
+    });
+    for (const auto& [path, body] : files) {
+        downloads_->open_address(QString::fromStdString(server_.origin() + path));
+    }
+    ASSERT_TRUE(wait_until([this] { return all_finished(3); }));
+    for (const auto& transfer : downloads_->transfers()) {
+        EXPECT_TRUE(transfer->saved());
+        const QString name = QFileInfo(transfer->final_path()).fileName();
+        EXPECT_EQ(file_bytes(transfer->final_path()).toStdString(),
+                  files.at("/" + name.toStdString()));
+        EXPECT_TRUE(transfer->window().status().startsWith(QString::fromUtf8("已保存：")));
+    }
+    EXPECT_EQ(files_in(folder_.path()),
+              (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
+}
+
+TEST_F(DownloadsTest, AHostileServerNameStaysInTheFolder) {
+    server_.reply_always(attachment("../../../escaped.txt", "text"));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/x"));
+    ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
+    ASSERT_EQ(save_location_.proposed().size(), 1);
+    EXPECT_FALSE(save_location_.proposed()[0].contains(u'/'));
+    EXPECT_FALSE(save_location_.proposed()[0].startsWith(u'.'));
+    EXPECT_EQ(files_in(folder_.path()).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder_.path()).filePath("../escaped.txt")));
+}
+
+TEST_F(DownloadsTest, ABrokenTransferSaysWhyAndLeavesNoFile) {
+    Reply cut = attachment("broken.txt", text_file(100000, 'x'));
+    cut.cut_after = cut.bytes.size() / 2;
+    server_.reply_always(cut);
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/broken.txt"));
+    ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
+    Transfer& transfer = *only_transfer();
+    EXPECT_FALSE(transfer.saved());
+    EXPECT_TRUE(transfer.window().status().startsWith(QString::fromUtf8("下载失败：")))
+        << transfer.window().status().toStdString();
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+}
+
+TEST_F(DownloadsTest, DecliningTheSaveLocationDownloadsNothing) {
+    save_location_.decline = true;
+    server_.reply_always(attachment("book.txt", "text"));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/book.txt"));
+    ASSERT_TRUE(wait_until([this] { return save_location_.proposed().size() == 1; }));
+    serve_events(300);
+    EXPECT_TRUE(downloads_->transfers().empty());
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+}
+
+// A server that sends half of a file and then nothing more, the connection open.
+Reply stalled_half(const std::string& name, int size) {
+    Reply reply = attachment(name, text_file(size, 's'));
+    reply.bytes.resize(reply.bytes.size() - static_cast<std::size_t>(size) / 2);
+    reply.close_after = false;
+    return reply;
+}
+
+TEST_F(DownloadsTest, ProgressShowsBytesAndPercentWhileRunning) {
+    server_.reply_always(stalled_half("slow.txt", 400000));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/slow.txt"));
+    ASSERT_TRUE(wait_until([this] {
+        return only_transfer() && only_transfer()->window().status().contains(u'%');
+    }));
+    const QString status = only_transfer()->window().status();
+    EXPECT_TRUE(status.startsWith(QString::fromUtf8("已接收 "))) << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral("/ 390.6 KB"))) << status.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(only_transfer()->final_path())) << "not under its name yet";
+    EXPECT_TRUE(only_transfer()->window().isVisible());
+}
+
+TEST_F(DownloadsTest, EndingTheProgramMidDownloadLeavesNoFileBehind) {
+    server_.reply_always(stalled_half("unfinished.txt", 400000));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/one.txt"));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/two.txt"));
+    ASSERT_TRUE(wait_until([this] {
+        if (downloads_->transfers().size() != 2) return false;
+        for (const auto& transfer : downloads_->transfers()) {
+            if (!transfer->window().status().contains(u'%')) return false;
+        }
+        return true;
+    }));
+    downloads_.reset();
+    serve_events(500);
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty()) << files_in(folder_.path()).join(' ').toStdString();
+}
+
+TEST_F(DownloadsTest, CancellingFromItsWindowRemovesThePartialFile) {
+    server_.reply_always(stalled_half("cancel.txt", 400000));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/cancel.txt"));
+    ASSERT_TRUE(wait_until([this] {
+        return only_transfer() && only_transfer()->window().status().contains(u'%');
+    }));
+    only_transfer()->window().close();
+    ASSERT_TRUE(wait_until([this] { return only_transfer()->finished(); }));
+    EXPECT_EQ(only_transfer()->window().status(), QString::fromUtf8("已取消下载"));
+    serve_events(300);
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+}
+
+}  // namespace
+}  // namespace orvu::app::test
