@@ -36,10 +36,26 @@ QString SaveDialog::choose(const QString& proposed_file_name) {
 // ---- Transfer --------------------------------------------------------------
 
 Transfer::Transfer(QWebEngineDownloadRequest& request, const QString& final_path)
-    : request_(&request),
+    : id_(request.id()),
       final_path_(final_path),
       window_(std::make_unique<DownloadProgressWindow>(QFileInfo(final_path).fileName())) {
-    const QFileInfo target(final_path);
+    connect(window_.get(), &DownloadProgressWindow::cancel_requested, this, &Transfer::cancel);
+    follow(request);
+    window_->show();
+}
+
+void Transfer::adopt(QWebEngineDownloadRequest& resumed) {
+    if (request_) disconnect(request_, nullptr, this, nullptr);
+    if (finished_) {
+        resumed.cancel();
+        return;
+    }
+    follow(resumed);
+}
+
+void Transfer::follow(QWebEngineDownloadRequest& request) {
+    request_ = &request;
+    const QFileInfo target(final_path_);
     request.setDownloadDirectory(target.absolutePath());
     request.setDownloadFileName(target.fileName() + partial_suffix);
     connect(&request, &QWebEngineDownloadRequest::receivedBytesChanged, this,
@@ -47,9 +63,8 @@ Transfer::Transfer(QWebEngineDownloadRequest& request, const QString& final_path
     connect(&request, &QWebEngineDownloadRequest::totalBytesChanged, this,
             &Transfer::show_progress);
     connect(&request, &QWebEngineDownloadRequest::isFinishedChanged, this, &Transfer::finish);
-    connect(window_.get(), &DownloadProgressWindow::cancel_requested, this, &Transfer::cancel);
-    request.accept();
-    window_->show();
+    connect(&request, &QWebEngineDownloadRequest::stateChanged, this, &Transfer::finish);
+    if (request.state() == QWebEngineDownloadRequest::DownloadRequested) request.accept();
 }
 
 Transfer::~Transfer() {
@@ -71,11 +86,15 @@ void Transfer::cancel() {
 }
 
 // The file takes its final name only once it is complete; whatever else ends a
-// download removes what was written of it.
+// download removes what was written of it. An interrupted download ends here
+// too: the engine would keep it waiting to be resumed, with no one to ask.
 void Transfer::finish() {
-    if (finished_ || !request_ || !request_->isFinished()) return;
-    finished_ = true;
+    if (finished_ || !request_) return;
     const QWebEngineDownloadRequest::DownloadState state = request_->state();
+    const bool interrupted = state == QWebEngineDownloadRequest::DownloadInterrupted;
+    if (!request_->isFinished() && !interrupted) return;
+    finished_ = true;
+    if (interrupted) request_->cancel();
     const QString written =
         QDir(request_->downloadDirectory()).filePath(request_->downloadFileName());
     if (state == QWebEngineDownloadRequest::DownloadCompleted) {
@@ -124,7 +143,14 @@ void Downloads::cancel_all() {
 }
 
 void Downloads::take(QWebEngineDownloadRequest* request) {
-    if (!request || request->state() != QWebEngineDownloadRequest::DownloadRequested) return;
+    if (!request) return;
+    for (const std::unique_ptr<Transfer>& transfer : transfers_) {
+        if (transfer->id() == request->id()) {
+            transfer->adopt(*request);
+            return;
+        }
+    }
+    if (request->state() != QWebEngineDownloadRequest::DownloadRequested) return;
     const QString path = save_location_.choose(safe_file_name(request->downloadFileName()));
     if (path.isEmpty()) {
         request->cancel();

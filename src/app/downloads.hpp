@@ -45,6 +45,10 @@ class Transfer : public QObject {
     Transfer(QWebEngineDownloadRequest& request, const QString& final_path);
     ~Transfer() override;
 
+    // The engine hands over a download again when it resumes one by itself.
+    quint32 id() const { return id_; }
+    void adopt(QWebEngineDownloadRequest& resumed);
+
     QString final_path() const { return final_path_; }
     bool finished() const { return finished_; }
     bool saved() const { return saved_; }
@@ -55,11 +59,13 @@ class Transfer : public QObject {
     void ended();
 
   private:
+    void follow(QWebEngineDownloadRequest& request);
     void show_progress();
     void finish();
     QString partial_path() const;
 
     QPointer<QWebEngineDownloadRequest> request_;  // the profile owns it
+    quint32 id_;
     QString final_path_;
     bool finished_ = false;
     bool saved_ = false;

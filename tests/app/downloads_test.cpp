@@ -139,6 +139,8 @@ TEST_F(DownloadsTest, AHostileServerNameStaysInTheFolder) {
     EXPECT_FALSE(QFileInfo::exists(QDir(folder_.path()).filePath("../escaped.txt")));
 }
 
+// The engine resumes a broken transfer by itself, and hands it over again;
+// each attempt is cut as well, so the download ends as failed.
 TEST_F(DownloadsTest, ABrokenTransferSaysWhyAndLeavesNoFile) {
     Reply cut = attachment("broken.txt", text_file(100000, 'x'));
     cut.cut_after = cut.bytes.size() / 2;
@@ -146,9 +148,19 @@ TEST_F(DownloadsTest, ABrokenTransferSaysWhyAndLeavesNoFile) {
     downloads_->open_address(QString::fromStdString(server_.origin() + "/broken.txt"));
     ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
     Transfer& transfer = *only_transfer();
+    EXPECT_EQ(save_location_.proposed().size(), 1) << "asked once, whatever the engine retried";
     EXPECT_FALSE(transfer.saved());
     EXPECT_TRUE(transfer.window().status().startsWith(QString::fromUtf8("下载失败：")))
         << transfer.window().status().toStdString();
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+}
+
+TEST_F(DownloadsTest, AnAddressThatFindsNothingSavesNothing) {
+    server_.reply_always(Reply::http(404, "Not Found", "Content-Type: text/html\r\n", "<h1>404</h1>"));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/missing.txt"));
+    ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
+    EXPECT_FALSE(only_transfer()->saved());
+    EXPECT_TRUE(only_transfer()->window().status().startsWith(QString::fromUtf8("下载失败：")));
     EXPECT_TRUE(files_in(folder_.path()).isEmpty());
 }
 
