@@ -28,8 +28,7 @@ void make_edit_box(QLineEdit& edit) {
 
 }  // namespace
 
-MainWindow::MainWindow(const Endpoints& endpoints, QWebEngineProfile& profile,
-                       DownloadPrompt& prompt)
+MainWindow::MainWindow(const Endpoints& endpoints, BrowserAccess& browser)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
@@ -41,8 +40,7 @@ MainWindow::MainWindow(const Endpoints& endpoints, QWebEngineProfile& profile,
       按钮1(this),
       编辑框1(this),
       endpoints_(endpoints),
-      profile_(profile),
-      prompt_(prompt),
+      browser_(browser),
       keyword_(编辑框1),
       download_page_address_(编辑框2),
       parts_{组合框1, keyword_, 超级列表框1, download_page_address_, messages_, *this, endpoints_} {
@@ -116,7 +114,8 @@ void MainWindow::open_download_window() {
         download_window_->activateWindow();
         return;
     }
-    download_window_ = std::make_unique<DownloadWindow>(*this, parts_, profile_, prompt_);
+    download_window_ = std::make_unique<DownloadWindow>(*this, parts_, browser_.profile(),
+                                                        browser_.prompt());
     connect(download_window_.get(), &DownloadWindow::closed, this,
             &MainWindow::forget_download_window);
     download_window_->created();

@@ -18,10 +18,19 @@ class QWebEngineProfile;
 
 namespace orvu::app {
 
+// The browser engine and the download prompt, made when first asked for: the
+// engine takes a good part of a second to start.
+class BrowserAccess {
+  public:
+    virtual ~BrowserAccess() = default;
+    virtual QWebEngineProfile& profile() = 0;
+    virtual DownloadPrompt& prompt() = 0;
+};
+
 class MainWindow : public QWidget, public DownloadWindowOpener {
     Q_OBJECT
   public:
-    MainWindow(const Endpoints& endpoints, QWebEngineProfile& profile, DownloadPrompt& prompt);
+    MainWindow(const Endpoints& endpoints, BrowserAccess& browser);
     ~MainWindow() override;
 
     // The creation handler: the search prefixes, then the disclaimer. The
@@ -53,8 +62,7 @@ class MainWindow : public QWidget, public DownloadWindowOpener {
     QLineEdit 编辑框1;
 
     const Endpoints& endpoints_;
-    QWebEngineProfile& profile_;
-    DownloadPrompt& prompt_;
+    BrowserAccess& browser_;
     EditBoxOf keyword_;
     EditBoxOf download_page_address_;
     MessageBoxes messages_;

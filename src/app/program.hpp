@@ -1,7 +1,10 @@
 #pragma once
 
-// The whole program: the browser engine, the download prompt and the main
-// window, made in that order and ended in the reverse one.
+// The whole program: the main window, and the browser engine with the download
+// prompt behind it. The engine starts while the disclaimer is up, so that the
+// box comes quickly and the engine is ready when the windows need it.
+
+#include <optional>
 
 #include "app/browser_engine.hpp"
 #include "app/downloads.hpp"
@@ -15,10 +18,10 @@ struct ProgramSettings {
     SaveLocation* save_location = nullptr;  // the save dialog when not given
 };
 
-class Program {
+class Program : public BrowserAccess {
   public:
     explicit Program(ProgramSettings settings = {});
-    ~Program();
+    ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -27,14 +30,19 @@ class Program {
     void start();
 
     MainWindow& main_window() { return main_window_; }
-    Downloads& downloads() { return downloads_; }
-    QWebEngineProfile& profile() { return engine_.profile(); }
+    Downloads& downloads();
+    QWebEngineProfile& profile() override;
+    DownloadPrompt& prompt() override { return downloads(); }
 
   private:
+    void start_engine();
+
     Endpoints endpoints_;
-    BrowserEngine engine_;
     SaveDialog save_dialog_;
-    Downloads downloads_;
+    SaveLocation& save_location_;
+    // Made on first use, ended after the windows that use them.
+    std::optional<BrowserEngine> engine_;
+    std::optional<Downloads> downloads_;
     MainWindow main_window_;
 };
 
