@@ -29,6 +29,10 @@ struct Road {
     bool gbk_file;  // resource site 2 serves its files in GBK
 };
 
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << "site " << road.site + 1 << ", keyword " << reinterpret_cast<const char*>(road.keyword);
+}
+
 class RoadTest : public ProgramTest, public testing::WithParamInterface<Road> {};
 
 TEST_P(RoadTest, KeywordToRowsToLinksToAFileOnDisk) {
