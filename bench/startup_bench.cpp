@@ -6,6 +6,7 @@
 //
 // Usage: startup_bench [RUNS]   (on the offscreen platform unless one is set)
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,7 +22,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/browser_engine.hpp"
@@ -40,7 +40,8 @@ double process_start_seconds() {
     std::getline(stat, line);
     std::istringstream fields(line.substr(line.rfind(')') + 2));
     std::string field;
-    for (int index = 3; index <= 22; ++index) fields >> field;  // field 22: starttime
+    for (int index = 3; index <= 22; ++index)
+        fields >> field;  // field 22: starttime
     return std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
@@ -89,21 +90,24 @@ long family_rss_kib() {
         }
     }
     long total = 0;
-    for (const int pid : family) total += rss_kib(pid);
+    for (const int pid : family)
+        total += rss_kib(pid);
     return total;
 }
 
 bool wait_until(const std::function<bool()>& condition) {
     QElapsedTimer clock;
     clock.start();
-    while (!condition() && clock.elapsed() < 30000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (!condition() && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
     return condition();
 }
 
 void settle(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 class NoSaving : public SaveLocation {
@@ -153,7 +157,8 @@ int run_once(int argc, char** argv) {
     const QPoint at = results.visualRect(results.model()->index(0, 1)).center();
     QTest::mouseClick(results.viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(results.viewport(), Qt::LeftButton, {}, at);
-    if (!wait_until([&main] { return main.download_window() && main.download_window()->isVisible(); })) {
+    if (!wait_until(
+            [&main] { return main.download_window() && main.download_window()->isVisible(); })) {
         return 1;
     }
     settle(1000);
@@ -187,12 +192,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "run %d failed\n", run + 1);
             return 1;
         }
-        for (int column = 0; column < 5; ++column) columns[column].push_back(values[column]);
+        for (int column = 0; column < 5; ++column)
+            columns[column].push_back(values[column]);
     }
     std::printf("start to disclaimer box: %.0f ms (median of %d runs)\n", median(columns[0]), runs);
-    std::printf("memory before the first download window: %.1f MiB, %.1f MiB with the engine's processes\n",
-                median(columns[1]) / 1024, median(columns[2]) / 1024);
-    std::printf("memory after it opened:                  %.1f MiB, %.1f MiB with the engine's processes\n",
-                median(columns[3]) / 1024, median(columns[4]) / 1024);
+    std::printf(
+        "memory before the first download window: %.1f MiB, %.1f MiB with the engine's processes\n",
+        median(columns[1]) / 1024, median(columns[2]) / 1024);
+    std::printf(
+        "memory after it opened:                  %.1f MiB, %.1f MiB with the engine's processes\n",
+        median(columns[3]) / 1024, median(columns[4]) / 1024);
     return 0;
 }

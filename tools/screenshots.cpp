@@ -37,7 +37,8 @@ class IntoFolder : public SaveLocation {
 bool wait_until(const std::function<bool()>& condition) {
     QElapsedTimer clock;
     clock.start();
-    while (!condition() && clock.elapsed() < 30000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!condition() && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
 }
 
@@ -50,7 +51,8 @@ Widget& control(QWidget& window, const char* name) {
 
 void save(QWidget& window, const QDir& folder, const char* name) {
     const QString path = folder.filePath(QString::fromLatin1(name));
-    if (!window.grab().save(path)) throw std::runtime_error("could not write " + path.toStdString());
+    if (!window.grab().save(path))
+        throw std::runtime_error("could not write " + path.toStdString());
     std::printf("%s\n", qPrintable(path));
 }
 
@@ -67,7 +69,8 @@ void photograph_boxes(const QDir& folder) {
         auto* box = qobject_cast<QMessageBox*>(widget);
         if (!box || !box->isVisible() || box->property("taken").toBool()) continue;
         box->setProperty("taken", true);
-        const std::string name = count++ == 0 ? "1-disclaimer.png" : "box-" + std::to_string(count) + ".png";
+        const std::string name =
+            count++ == 0 ? "1-disclaimer.png" : "box-" + std::to_string(count) + ".png";
         save(*box, folder, name.c_str());
         box->button(QMessageBox::Ok)->click();
     }
@@ -93,7 +96,8 @@ int take_pictures(const QDir& folder) {
     save(main, folder, "2-main-window.png");
 
     double_click(results, 1);
-    if (!wait_until([&main] { return main.download_window() && main.download_window()->isVisible(); })) {
+    if (!wait_until(
+            [&main] { return main.download_window() && main.download_window()->isVisible(); })) {
         return 1;
     }
     DownloadWindow& window = *main.download_window();

@@ -20,8 +20,9 @@ QByteArray public_key_pins(const QString& pem_file) {
 
 void prepare_browser_engine(const QString& extra_ca_file) {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    flags += " --disable-background-networking --disable-component-update"
-             " --disable-domain-reliability --disable-breakpad --no-pings";
+    flags +=
+        " --disable-background-networking --disable-component-update"
+        " --disable-domain-reliability --disable-breakpad --no-pings";
     if (const QByteArray pins = public_key_pins(extra_ca_file); !pins.isEmpty()) {
         flags += " --ignore-certificate-errors-spki-list=" + pins;
     }

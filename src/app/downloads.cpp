@@ -139,7 +139,8 @@ void Downloads::open_address(const QString& address) {
 }
 
 void Downloads::cancel_all() {
-    for (const std::unique_ptr<Transfer>& transfer : transfers_) transfer->cancel();
+    for (const std::unique_ptr<Transfer>& transfer : transfers_)
+        transfer->cancel();
 }
 
 void Downloads::take(QWebEngineDownloadRequest* request) {

@@ -48,7 +48,8 @@ QString safe_file_name(const QString& suggested) {
 
     QString cleaned;
     cleaned.reserve(name.size());
-    for (const QChar c : name) cleaned.append(is_forbidden(c) ? QChar(u'_') : c);
+    for (const QChar c : name)
+        cleaned.append(is_forbidden(c) ? QChar(u'_') : c);
 
     // Leading dots and blanks would hide the file or make "." and "..";
     // trailing ones are dropped by other systems.

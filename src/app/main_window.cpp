@@ -55,7 +55,8 @@ MainWindow::MainWindow(const Endpoints& endpoints, BrowserAccess& browser)
     connect(&透明标签2, &PressableLabel::left_button_pressed, this, &MainWindow::open_home_page);
 
     place(组合框1, u8"组合框1", 136, 8, 88, 24);
-    组合框1.addItems({window_text(u8"资源站1"), window_text(u8"资源站2"), window_text(u8"资源站3")});
+    组合框1.addItems(
+        {window_text(u8"资源站1"), window_text(u8"资源站2"), window_text(u8"资源站3")});
     组合框1.setCurrentIndex(0);
     // Every confirmed pick, the item already selected included; the notice comes
     // once the list has closed.
@@ -114,8 +115,8 @@ void MainWindow::open_download_window() {
         download_window_->activateWindow();
         return;
     }
-    download_window_ = std::make_unique<DownloadWindow>(*this, parts_, browser_.profile(),
-                                                        browser_.prompt());
+    download_window_ =
+        std::make_unique<DownloadWindow>(*this, parts_, browser_.profile(), browser_.prompt());
     connect(download_window_.get(), &DownloadWindow::closed, this,
             &MainWindow::forget_download_window);
     download_window_->created();

@@ -56,7 +56,8 @@ ReportList::ReportList(QWidget* parent, std::initializer_list<ReportColumn> colu
     : QTableWidget(parent) {
     setColumnCount(static_cast<int>(columns.size()));
     QStringList headers;
-    for (const ReportColumn& column : columns) headers << window_text(column.header);
+    for (const ReportColumn& column : columns)
+        headers << window_text(column.header);
     setHorizontalHeaderLabels(headers);
 
     QHeaderView& header = *horizontalHeader();
@@ -68,7 +69,8 @@ ReportList::ReportList(QWidget* parent, std::initializer_list<ReportColumn> colu
     header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header.setSortIndicatorShown(false);
     int index = 0;
-    for (const ReportColumn& column : columns) setColumnWidth(index++, column.width);
+    for (const ReportColumn& column : columns)
+        setColumnWidth(index++, column.width);
 
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);

@@ -23,7 +23,8 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
 void serve_events(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
 namespace {
@@ -65,7 +66,8 @@ void BoxWatcher::look() {
 
 QStringList BoxWatcher::texts() const {
     QStringList texts;
-    for (const SeenBox& box : boxes_) texts << box.text;
+    for (const SeenBox& box : boxes_)
+        texts << box.text;
     return texts;
 }
 
@@ -89,8 +91,9 @@ QStringList visible_windows(const QStringList& except) {
     QStringList names;
     for (QWidget* widget : QApplication::allWidgets()) {
         if (widget->isWindow() && widget->isVisible() && !except.contains(widget->objectName())) {
-            names << (widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
-                                                     : widget->objectName());
+            names << (widget->objectName().isEmpty()
+                          ? QString::fromLatin1(widget->metaObject()->className())
+                          : widget->objectName());
         }
     }
     names.sort();

@@ -70,7 +70,8 @@ QStringList visible_windows(const QStringList& except = {});
 template <typename Widget>
 Widget& control(QWidget& window, const char8_t* name) {
     auto* found = window.findChild<Widget*>(QString::fromUtf8(reinterpret_cast<const char*>(name)));
-    if (!found) throw std::runtime_error("no control " + std::string(reinterpret_cast<const char*>(name)));
+    if (!found)
+        throw std::runtime_error("no control " + std::string(reinterpret_cast<const char*>(name)));
     return *found;
 }
 

@@ -1,8 +1,8 @@
 // The window tests run on the offscreen platform with a real browser engine.
 
-#include <QApplication>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <QApplication>
 
 #include "app/browser_engine.hpp"
 #include "support/test_server.hpp"

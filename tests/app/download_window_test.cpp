@@ -23,7 +23,8 @@ class DownloadWindowTest : public ProgramTest {
         const int row = row_with(results(), 1, utf8(title));
         ASSERT_GE(row, 0);
         double_click_row(results(), row);
-        ASSERT_TRUE(wait_until([this] { return download_window() && download_window()->isVisible(); }));
+        ASSERT_TRUE(
+            wait_until([this] { return download_window() && download_window()->isVisible(); }));
     }
 };
 
@@ -50,7 +51,8 @@ TEST_F(DownloadWindowTest, IsLaidOutAndCaptionedBeforeItIsShown) {
     EXPECT_EQ(hint.palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_FALSE(control<QWebEngineView>(window, u8"超文本浏览框1").isVisible());
 
-    const std::pair<const char8_t*, int> columns[] = {{u8"序", 35}, {u8"下载方式", 100}, {u8"地址", 0}};
+    const std::pair<const char8_t*, int> columns[] = {
+        {u8"序", 35}, {u8"下载方式", 100}, {u8"地址", 0}};
     ASSERT_EQ(links().columnCount(), 3);
     for (int index = 0; index < 3; ++index) {
         EXPECT_EQ(links().horizontalHeaderItem(index)->text(), utf8(columns[index].first));

@@ -1,12 +1,12 @@
 // The download prompt: safe names, progress, several files at once, failures,
 // and a shut-down that leaves no partial file under a final name.
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <map>
 #include <QWebEngineDownloadRequest>
+#include <map>
 
 #include "app/browser_engine.hpp"
 #include "app/download_progress.hpp"
@@ -32,7 +32,9 @@ TEST(SafeFileName, KeepsTheFileInsideItsFolder) {
         {QStringLiteral(".bashrc"), QStringLiteral("bashrc")},
         {QStringLiteral("  ...hidden.txt"), QStringLiteral("hidden.txt")},
         {QStringLiteral("book.txt. . "), QStringLiteral("book.txt")},
-        {QStringLiteral("a\nb\rc\td\x01" "e.txt"), QStringLiteral("a_b_c_d_e.txt")},
+        {QStringLiteral("a\nb\rc\td\x01"
+                        "e.txt"),
+         QStringLiteral("a_b_c_d_e.txt")},
         {QStringLiteral("a:b*c?d\"e<f>g|h.txt"), QStringLiteral("a_b_c_d_e_f_g_h.txt")},
         {QString::fromUtf8("evil\u202Etxt.exe"), QStringLiteral("evil_txt.exe")},
         {QStringLiteral("CON.txt"), QStringLiteral("_CON.txt")},
@@ -53,7 +55,8 @@ TEST(SafeFileName, CutsLongNamesKeepingTheExtensionAndWholeCharacters) {
     EXPECT_TRUE(cut.endsWith(QStringLiteral(".txt")));
 
     QString emoji;
-    for (int i = 0; i < 100; ++i) emoji += QString::fromUtf8("\U0001F4D6");  // 4 bytes each
+    for (int i = 0; i < 100; ++i)
+        emoji += QString::fromUtf8("\U0001F4D6");  // 4 bytes each
     const QString cut_emoji = safe_file_name(emoji + QStringLiteral(".txt"));
     EXPECT_LE(cut_emoji.toUtf8().size(), max_file_name_bytes);
     EXPECT_FALSE(cut_emoji.contains(QChar::ReplacementCharacter));
@@ -124,8 +127,9 @@ TEST_F(DownloadsTest, SeveralFilesAtOnceEachSavedWhole) {
                   files.at("/" + name.toStdString()));
         EXPECT_TRUE(transfer->window().status().startsWith(QString::fromUtf8("已保存：")));
     }
-    EXPECT_EQ(files_in(folder_.path()),
-              (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
+    EXPECT_EQ(
+        files_in(folder_.path()),
+        (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
 }
 
 TEST_F(DownloadsTest, AHostileServerNameStaysInTheFolder) {
@@ -156,7 +160,8 @@ TEST_F(DownloadsTest, ABrokenTransferSaysWhyAndLeavesNoFile) {
 }
 
 TEST_F(DownloadsTest, AnAddressThatFindsNothingSavesNothing) {
-    server_.reply_always(Reply::http(404, "Not Found", "Content-Type: text/html\r\n", "<h1>404</h1>"));
+    server_.reply_always(
+        Reply::http(404, "Not Found", "Content-Type: text/html\r\n", "<h1>404</h1>"));
     downloads_->open_address(QString::fromStdString(server_.origin() + "/missing.txt"));
     ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
     EXPECT_FALSE(only_transfer()->saved());
@@ -185,9 +190,8 @@ Reply stalled_half(const std::string& name, int size) {
 TEST_F(DownloadsTest, ProgressShowsBytesAndPercentWhileRunning) {
     server_.reply_always(stalled_half("slow.txt", 400000));
     downloads_->open_address(QString::fromStdString(server_.origin() + "/slow.txt"));
-    ASSERT_TRUE(wait_until([this] {
-        return only_transfer() && only_transfer()->window().status().contains(u'%');
-    }));
+    ASSERT_TRUE(wait_until(
+        [this] { return only_transfer() && only_transfer()->window().status().contains(u'%'); }));
     const QString status = only_transfer()->window().status();
     EXPECT_TRUE(status.startsWith(QString::fromUtf8("已接收 "))) << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral("/ 390.6 KB"))) << status.toStdString();
@@ -208,15 +212,15 @@ TEST_F(DownloadsTest, EndingTheProgramMidDownloadLeavesNoFileBehind) {
     }));
     downloads_.reset();
     serve_events(500);
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty()) << files_in(folder_.path()).join(' ').toStdString();
+    EXPECT_TRUE(files_in(folder_.path()).isEmpty())
+        << files_in(folder_.path()).join(' ').toStdString();
 }
 
 TEST_F(DownloadsTest, CancellingFromItsWindowRemovesThePartialFile) {
     server_.reply_always(stalled_half("cancel.txt", 400000));
     downloads_->open_address(QString::fromStdString(server_.origin() + "/cancel.txt"));
-    ASSERT_TRUE(wait_until([this] {
-        return only_transfer() && only_transfer()->window().status().contains(u'%');
-    }));
+    ASSERT_TRUE(wait_until(
+        [this] { return only_transfer() && only_transfer()->window().status().contains(u'%'); }));
     only_transfer()->window().close();
     ASSERT_TRUE(wait_until([this] { return only_transfer()->finished(); }));
     EXPECT_EQ(only_transfer()->window().status(), QString::fromUtf8("已取消下载"));

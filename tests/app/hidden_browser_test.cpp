@@ -1,10 +1,10 @@
 // The hidden browser against a page that tries every way of speaking to the
 // user: it stays hidden, and nothing comes on the screen.
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QWebEngineView>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include "app/browser_engine.hpp"
 #include "app/download_window.hpp"

@@ -28,15 +28,15 @@ struct Placed {
 
 TEST(Disclaimer, EightLinesJoinedByCrLf) {
     const Text text = disclaimer_text("987654"_t, "https://novels.example:8443/"_t);
-    EXPECT_EQ(to_qstring(text),
-              utf8(u8"声明:\r\n"
-                   u8"本软件只是对接网络资源，本软件不保存任何小说，请用户下载完小说24小时内彻底删除下载文件\r\n"
-                   u8"\r\n"
-                   u8"小说交流群：987654\r\n"
-                   u8"\r\n"
-                   u8"作者:Marel\r\n"
-                   u8"\r\n"
-                   u8"官网:novels.example"));
+    EXPECT_EQ(to_qstring(text), utf8(u8"声明:\r\n"
+                                     u8"本软件只是对接网络资源，本软件不保存任何小说，请用户下载完"
+                                     u8"小说24小时内彻底删除下载文件\r\n"
+                                     u8"\r\n"
+                                     u8"小说交流群：987654\r\n"
+                                     u8"\r\n"
+                                     u8"作者:Marel\r\n"
+                                     u8"\r\n"
+                                     u8"官网:novels.example"));
 }
 
 using MainWindowTest = ProgramTest;
@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, LabelsAndButtonCarryTheirTextsAndColours) {
         Qt::Alignment alignment;
     };
     const LabelCase labels[] = {
-        {u8"透明标签2", u8"点击打开在线小说网", QColor(255, 0, 255), Qt::AlignLeft | Qt::AlignVCenter},
+        {u8"透明标签2", u8"点击打开在线小说网", QColor(255, 0, 255),
+         Qt::AlignLeft | Qt::AlignVCenter},
         {u8"透明标签1", u8"By:Marel", QColor(255, 0, 0), Qt::AlignCenter},
     };
     for (const LabelCase& label : labels) {
@@ -211,10 +212,11 @@ TEST_F(MainWindowTest, PressingTheLinkLabelOpensTheHomePageBeforeRelease) {
 TEST_F(MainWindowTest, SearchFillsTheListAndAHeaderClickSortsNothing) {
     start();
     choose_site(1);
-    search(QString());     // an empty keyword lists every book
+    search(QString());  // an empty keyword lists every book
     ASSERT_GE(results().rowCount(), 3);
     QStringList before;
-    for (int row = 0; row < results().rowCount(); ++row) before << results().item(row, 1)->text();
+    for (int row = 0; row < results().rowCount(); ++row)
+        before << results().item(row, 1)->text();
     EXPECT_EQ(results().item(0, 0)->text(), QStringLiteral("1"));
     EXPECT_FALSE(results().item(0, 2)->text().isEmpty()) << "the address is there, unseen";
 
@@ -225,7 +227,8 @@ TEST_F(MainWindowTest, SearchFillsTheListAndAHeaderClickSortsNothing) {
                           QPoint(header.sectionViewportPosition(section) + 5, header.height() / 2));
     }
     QStringList after;
-    for (int row = 0; row < results().rowCount(); ++row) after << results().item(row, 1)->text();
+    for (int row = 0; row < results().rowCount(); ++row)
+        after << results().item(row, 1)->text();
     EXPECT_EQ(after, before);
     EXPECT_EQ(results().selected_row(), 1);
 }

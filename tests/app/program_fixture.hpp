@@ -3,8 +3,8 @@
 // A whole program against the demo sites on free ports, its downloads saved in
 // a folder of the test's, every message box read and closed.
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "app/program.hpp"

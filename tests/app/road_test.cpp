@@ -60,7 +60,8 @@ TEST_P(RoadTest, KeywordToRowsToLinksToAFileOnDisk) {
     const std::string expected =
         road.gbk_file ? std::string(utf8_to_gbk(Text(book.text)).view()) : book.text;
     EXPECT_EQ(file_bytes(transfer.final_path()).toStdString(), expected);
-    EXPECT_EQ(files_in(save_folder_.path()), QStringList{QFileInfo(transfer.final_path()).fileName()})
+    EXPECT_EQ(files_in(save_folder_.path()),
+              QStringList{QFileInfo(transfer.final_path()).fileName()})
         << "nothing else is left in the folder";
     EXPECT_TRUE(transfer.final_path().startsWith(save_folder_.path()));
     EXPECT_FALSE(browser.isVisible());
