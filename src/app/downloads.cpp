@@ -69,6 +69,16 @@ void Transfer::follow(QWebEngineDownloadRequest& request) {
 
 Transfer::~Transfer() {
     cancel();
+    if (!saved_) remove_partial_files();
+}
+
+void Transfer::remove_partial_files() {
+    QFile::remove(partial_path());
+    if (request_) {
+        const QString written =
+            QDir(request_->downloadDirectory()).filePath(request_->downloadFileName());
+        if (written != final_path_) QFile::remove(written);
+    }
 }
 
 QString Transfer::partial_path() const {
@@ -82,14 +92,19 @@ void Transfer::show_progress() {
 void Transfer::cancel() {
     if (finished_) return;
     if (request_) request_->cancel();
-    QFile::remove(partial_path());
+    remove_partial_files();
 }
 
 // The file takes its final name only once it is complete; whatever else ends a
 // download removes what was written of it. An interrupted download ends here
 // too: the engine would keep it waiting to be resumed, with no one to ask.
 void Transfer::finish() {
-    if (finished_ || !request_) return;
+    if (!request_) return;
+    if (finished_) {
+        // The engine may still write or resume after the end; what it leaves goes too.
+        if (!saved_) remove_partial_files();
+        return;
+    }
     const QWebEngineDownloadRequest::DownloadState state = request_->state();
     const bool interrupted = state == QWebEngineDownloadRequest::DownloadInterrupted;
     if (!request_->isFinished() && !interrupted) return;
@@ -107,8 +122,7 @@ void Transfer::finish() {
             window_->show_failed(window_text(u8"无法写入 ") + final_path_);
         }
     } else {
-        QFile::remove(written);
-        QFile::remove(partial_path());
+        remove_partial_files();
         if (state == QWebEngineDownloadRequest::DownloadCancelled) {
             window_->show_cancelled();
         } else {

@@ -86,6 +86,12 @@ class DownloadsTest : public testing::Test {
   protected:
     DownloadsTest() : downloads_(std::make_unique<Downloads>(engine_.profile(), save_location_)) {}
 
+    // The engine ends a download in its own time; what it wrote must be gone
+    // once it has.
+    bool folder_empties() {
+        return wait_until([this] { return files_in(folder_.path()).isEmpty(); }, 5000);
+    }
+
     Transfer* only_transfer() {
         return downloads_->transfers().size() == 1 ? downloads_->transfers()[0].get() : nullptr;
     }
@@ -156,7 +162,7 @@ TEST_F(DownloadsTest, ABrokenTransferSaysWhyAndLeavesNoFile) {
     EXPECT_FALSE(transfer.saved());
     EXPECT_TRUE(transfer.window().status().startsWith(QString::fromUtf8("下载失败：")))
         << transfer.window().status().toStdString();
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+    EXPECT_TRUE(folder_empties());
 }
 
 TEST_F(DownloadsTest, AnAddressThatFindsNothingSavesNothing) {
@@ -166,7 +172,7 @@ TEST_F(DownloadsTest, AnAddressThatFindsNothingSavesNothing) {
     ASSERT_TRUE(wait_until([this] { return all_finished(1); }));
     EXPECT_FALSE(only_transfer()->saved());
     EXPECT_TRUE(only_transfer()->window().status().startsWith(QString::fromUtf8("下载失败：")));
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+    EXPECT_TRUE(folder_empties());
 }
 
 TEST_F(DownloadsTest, DecliningTheSaveLocationDownloadsNothing) {
@@ -176,7 +182,7 @@ TEST_F(DownloadsTest, DecliningTheSaveLocationDownloadsNothing) {
     ASSERT_TRUE(wait_until([this] { return save_location_.proposed().size() == 1; }));
     serve_events(300);
     EXPECT_TRUE(downloads_->transfers().empty());
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+    EXPECT_TRUE(folder_empties());
 }
 
 // A server that sends half of a file and then nothing more, the connection open.
@@ -211,9 +217,7 @@ TEST_F(DownloadsTest, EndingTheProgramMidDownloadLeavesNoFileBehind) {
         return true;
     }));
     downloads_.reset();
-    serve_events(500);
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty())
-        << files_in(folder_.path()).join(' ').toStdString();
+    EXPECT_TRUE(folder_empties()) << files_in(folder_.path()).join(' ').toStdString();
 }
 
 TEST_F(DownloadsTest, CancellingFromItsWindowRemovesThePartialFile) {
@@ -225,7 +229,7 @@ TEST_F(DownloadsTest, CancellingFromItsWindowRemovesThePartialFile) {
     ASSERT_TRUE(wait_until([this] { return only_transfer()->finished(); }));
     EXPECT_EQ(only_transfer()->window().status(), QString::fromUtf8("已取消下载"));
     serve_events(300);
-    EXPECT_TRUE(files_in(folder_.path()).isEmpty());
+    EXPECT_TRUE(folder_empties());
 }
 
 }  // namespace
