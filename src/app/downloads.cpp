@@ -18,8 +18,6 @@ namespace orvu::app {
 
 namespace {
 
-const QString partial_suffix = QStringLiteral(".part");
-
 QString download_folder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
@@ -57,7 +55,7 @@ void Transfer::follow(QWebEngineDownloadRequest& request) {
     request_ = &request;
     const QFileInfo target(final_path_);
     request.setDownloadDirectory(target.absolutePath());
-    request.setDownloadFileName(target.fileName() + partial_suffix);
+    request.setDownloadFileName(QFileInfo(partial_path()).fileName());
     connect(&request, &QWebEngineDownloadRequest::receivedBytesChanged, this,
             &Transfer::show_progress);
     connect(&request, &QWebEngineDownloadRequest::totalBytesChanged, this,
@@ -81,8 +79,9 @@ void Transfer::remove_partial_files() {
     }
 }
 
+// "<name>.<id>.part": two downloads saved under one name never share it.
 QString Transfer::partial_path() const {
-    return final_path_ + partial_suffix;
+    return final_path_ + QStringLiteral(".%1.part").arg(id_);
 }
 
 void Transfer::show_progress() {

@@ -5,7 +5,7 @@
 // ran into it, is handled here: the user is asked where to save it (a safe name
 // is proposed), a small window shows its progress and how it ended, and any
 // number may run at once. A file appears under its final name only once it is
-// complete; until then it is written beside it as "<name>.part".
+// complete; until then it is written beside it as "<name>.<id>.part".
 
 #include <QObject>
 #include <QPointer>

@@ -85,6 +85,13 @@ Reply attachment(const std::string& name, const std::string& body) {
 class DownloadsTest : public testing::Test {
   protected:
     DownloadsTest() : downloads_(std::make_unique<Downloads>(engine_.profile(), save_location_)) {}
+    ~DownloadsTest() override {
+        downloads_.reset();
+        // Before the folder goes: the engine may still be ending a partial file.
+        wait_until(
+            [this] { return files_in(folder_.path()).filter(QStringLiteral(".part")).isEmpty(); },
+            5000);
+    }
 
     // The engine ends a download in its own time; what it wrote must be gone
     // once it has.
@@ -136,6 +143,26 @@ TEST_F(DownloadsTest, SeveralFilesAtOnceEachSavedWhole) {
     EXPECT_EQ(
         files_in(folder_.path()),
         (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
+}
+
+// Both were saved under one name: each is written apart, and the one that ends
+// last is the file.
+TEST_F(DownloadsTest, TwoDownloadsSavedUnderOneNameNeverMix) {
+    server_.reply_with([](const orvu::test::RecordedRequest& request) {
+        const bool slow = request.target() == "/slow";
+        Reply reply = attachment("same.txt", text_file(slow ? 500000 : 200000, slow ? 's' : 'f'));
+        if (slow) reply.delay_before = std::chrono::milliseconds(400);
+        return reply;
+    });
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/slow"));
+    downloads_->open_address(QString::fromStdString(server_.origin() + "/fast"));
+    ASSERT_TRUE(wait_until([this] { return all_finished(2); }));
+    for (const auto& transfer : downloads_->transfers())
+        EXPECT_TRUE(transfer->saved());
+    EXPECT_EQ(files_in(folder_.path()), QStringList{QStringLiteral("same.txt")});
+    const QByteArray saved = file_bytes(QDir(folder_.path()).filePath("same.txt"));
+    EXPECT_TRUE(saved == QByteArray(500000, 's') || saved == QByteArray(200000, 'f'))
+        << "not one whole file: " << saved.size() << " bytes";
 }
 
 TEST_F(DownloadsTest, AHostileServerNameStaysInTheFolder) {
