@@ -7,13 +7,10 @@
 // Usage: startup_bench [RUNS]   (on the offscreen platform unless one is set)
 
 #include <unistd.h>
-#include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,12 +23,14 @@
 
 #include "app/browser_engine.hpp"
 #include "app/program.hpp"
+#include "app_support.hpp"
 #include "demo/demo_sites.hpp"
 #include "web/fetch.hpp"
 
 namespace {
 
 using namespace orvu::app;
+using namespace orvu::app::test;
 
 // Seconds since boot at which this process started (clock ticks of /proc).
 double process_start_seconds() {
@@ -95,73 +94,47 @@ long family_rss_kib() {
     return total;
 }
 
-bool wait_until(const std::function<bool()>& condition) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 30000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    return condition();
-}
-
-void settle(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-class NoSaving : public SaveLocation {
-    QString choose(const QString&) override { return {}; }
-};
-
 // One run, in this process: prints "disclaimer_ms rss_before rss_family_before
 // rss_after rss_family_after".
 int run_once(int argc, char** argv) {
-    orvu::demo::DemoSites sites;  // before the clock's second span: not the program's time
+    // Two spans: from the process's start to main, then from the application's
+    // start to the box; the demo sites start between them, outside both.
     const double started = process_start_seconds();
     const double main_entered = seconds_since_boot();
+    orvu::demo::DemoSites sites;
     const auto application_start = std::chrono::steady_clock::now();
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     prepare_browser_engine(QString::fromStdString(orvu::extra_ca_file()));
-    NoSaving no_saving;
-    Program program({.endpoints = sites.endpoints(), .save_location = &no_saving});
+    Program program({.endpoints = sites.endpoints()});  // nothing is downloaded here
 
     double disclaimer_ms = -1;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible()) continue;
-            if (disclaimer_ms < 0) {
-                const std::chrono::duration<double, std::milli> span =
-                    std::chrono::steady_clock::now() - application_start;
-                disclaimer_ms = (main_entered - started) * 1e3 + span.count();
-            }
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    watch.start(1);
+    const BoxWatcher boxes(
+        [&](QMessageBox&) {
+            if (disclaimer_ms >= 0) return;
+            const std::chrono::duration<double, std::milli> span =
+                std::chrono::steady_clock::now() - application_start;
+            disclaimer_ms = (main_entered - started) * 1e3 + span.count();
+        },
+        1);
     program.start();
 
     MainWindow& main = program.main_window();
-    settle(1000);
+    serve_events(1000);
     const long before = rss_kib(getpid());
     const long family_before = family_rss_kib();
 
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("按钮1")), Qt::LeftButton);
-    auto& results = *main.findChild<ReportList*>(QStringLiteral("超级列表框1"));
+    QTest::mouseClick(&control<QPushButton>(main, u8"按钮1"), Qt::LeftButton);
+    auto& results = control<ReportList>(main, u8"超级列表框1");
     if (!wait_until([&results] { return results.rowCount() > 0; })) return 1;
-    const QPoint at = results.visualRect(results.model()->index(0, 1)).center();
-    QTest::mouseClick(results.viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(results.viewport(), Qt::LeftButton, {}, at);
+    double_click_row(results, 0);
     if (!wait_until(
             [&main] { return main.download_window() && main.download_window()->isVisible(); })) {
         return 1;
     }
-    settle(1000);
+    serve_events(1000);
     std::printf("%.1f %ld %ld %ld %ld\n", disclaimer_ms, before, family_before, rss_kib(getpid()),
                 family_rss_kib());
     orvu::release_search_prefixes();

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <stdexcept>
 
 namespace orvu::app::test {
@@ -27,26 +28,25 @@ void serve_events(int ms) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
+QString utf8(const char8_t* text) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(text));
+}
+
 namespace {
 
+// Owned windows (the download window) count too: Qt lists them as top-level.
 bool visible_named(const char* name) {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == QLatin1String(name) && widget->isVisible()) return true;
-    }
-    // The download window is owned by the main window, so not top-level in Qt's sense.
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->isWindow() && widget->objectName() == QLatin1String(name) &&
-            widget->isVisible()) {
-            return true;
-        }
     }
     return false;
 }
 
 }  // namespace
 
-BoxWatcher::BoxWatcher() {
-    timer_.setInterval(15);
+BoxWatcher::BoxWatcher(Step before_closing, int poll_ms)
+    : before_closing_(std::move(before_closing)) {
+    timer_.setInterval(poll_ms);
     QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
     timer_.start();
 }
@@ -60,6 +60,7 @@ void BoxWatcher::look() {
         box->setProperty("seen", true);
         boxes_.push_back({box->windowTitle(), box->text(), box->icon(), visible_named("MainWindow"),
                           visible_named("DownloadWindow")});
+        if (before_closing_) before_closing_(*box);
         if (QAbstractButton* ok = box->button(QMessageBox::Ok)) ok->click();
     }
 }
@@ -85,6 +86,19 @@ QByteArray file_bytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
+}
+
+void double_click_row(ReportList& list, int row) {
+    QWidget* viewport = list.viewport();
+    QPoint at;
+    if (row >= 0) {
+        list.scrollToItem(list.item(row, 1));
+        at = list.visualRect(list.model()->index(row, 1)).center();
+    } else {
+        at = QPoint(viewport->width() / 2, viewport->height() - 3);
+    }
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
 }
 
 QStringList visible_windows(const QStringList& except) {

@@ -1,9 +1,8 @@
 #pragma once
 
-// What the window tests share: a QApplication on the offscreen platform with
-// the browser engine ready, a watcher that reads and closes every message box
-// the program shows, a save location in a test folder, and waiting on the
-// event loop.
+// What the window tests, the screenshot tool and the start-up benchmark share:
+// a watcher that reads and closes every message box the program shows, a save
+// location in a folder, a user's double-click, and waiting on the event loop.
 
 #include <QMessageBox>
 #include <QString>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "app/downloads.hpp"
+#include "app/widgets.hpp"
 
 namespace orvu::app::test {
 
@@ -22,6 +22,9 @@ namespace orvu::app::test {
 // not a measurement); gives the condition's last value.
 bool wait_until(const std::function<bool()>& condition, int timeout_ms = 30000);
 void serve_events(int ms);
+
+// A text of the source (UTF-8) as Qt's string.
+QString utf8(const char8_t* text);
 
 struct SeenBox {
     QString title;
@@ -32,10 +35,12 @@ struct SeenBox {
 };
 
 // Reads every message box that comes up and presses its OK button, as a user
-// would. Boxes run their own modal loop, so it polls on a timer.
+// would; a given step sees each box first. Boxes run their own modal loop, so
+// it polls on a timer.
 class BoxWatcher {
   public:
-    BoxWatcher();
+    using Step = std::function<void(QMessageBox&)>;
+    explicit BoxWatcher(Step before_closing = {}, int poll_ms = 15);
     ~BoxWatcher();
     const std::vector<SeenBox>& boxes() const { return boxes_; }
     QStringList texts() const;
@@ -43,11 +48,12 @@ class BoxWatcher {
 
   private:
     void look();
+    Step before_closing_;
     QTimer timer_;
     std::vector<SeenBox> boxes_;
 };
 
-// Saves each download as the proposed name in a folder of the test's.
+// Saves each download as the proposed name in a given folder.
 class FolderSaveLocation : public SaveLocation {
   public:
     explicit FolderSaveLocation(QString folder) : folder_(std::move(folder)) {}
@@ -69,10 +75,12 @@ QStringList visible_windows(const QStringList& except = {});
 
 template <typename Widget>
 Widget& control(QWidget& window, const char8_t* name) {
-    auto* found = window.findChild<Widget*>(QString::fromUtf8(reinterpret_cast<const char*>(name)));
-    if (!found)
-        throw std::runtime_error("no control " + std::string(reinterpret_cast<const char*>(name)));
+    auto* found = window.findChild<Widget*>(utf8(name));
+    if (!found) throw std::runtime_error("no control " + utf8(name).toStdString());
     return *found;
 }
+
+// A click on the row, then a double-click on it; -1: on an empty part below the rows.
+void double_click_row(ReportList& list, int row);
 
 }  // namespace orvu::app::test

@@ -9,10 +9,6 @@
 namespace orvu::app::test {
 namespace {
 
-QString utf8(const char8_t* text) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text));
-}
-
 class DownloadWindowTest : public ProgramTest {
   protected:
     // Searches the site for the keyword and opens the result with the title.

@@ -16,10 +16,6 @@
 namespace orvu::app::test {
 namespace {
 
-QString utf8(const char8_t* text) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text));
-}
-
 struct Placed {
     const char8_t* name;
     const char* kind;

@@ -1,6 +1,5 @@
 #include "program_fixture.hpp"
 
-#include <QHeaderView>
 #include <QTest>
 
 namespace orvu::app::test {
@@ -46,19 +45,6 @@ void ProgramTest::choose_site(int index) {
 void ProgramTest::search(const QString& keyword) {
     keyword_box().setText(keyword);
     QTest::mouseClick(&search_button(), Qt::LeftButton);
-}
-
-void ProgramTest::double_click_row(ReportList& list, int row) {
-    QWidget* viewport = list.viewport();
-    QPoint at;
-    if (row >= 0) {
-        list.scrollToItem(list.item(row, 1));
-        at = list.visualRect(list.model()->index(row, 1)).center();
-    } else {
-        at = QPoint(viewport->width() / 2, viewport->height() - 3);  // below the last row
-    }
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
 }
 
 int ProgramTest::row_with(ReportList& list, int column, const QString& text) {

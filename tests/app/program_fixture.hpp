@@ -31,7 +31,6 @@ class ProgramTest : public testing::Test {
     // The user's moves.
     void choose_site(int index);  // without the notice of a user's pick
     void search(const QString& keyword);
-    void double_click_row(ReportList& list, int row);  // selects it first; -1: an empty part
     DownloadWindow* download_window() { return main().download_window(); }
     ReportList& links();
     int row_with(ReportList& list, int column, const QString& text);

@@ -11,10 +11,6 @@
 namespace orvu::app::test {
 namespace {
 
-QString utf8(const char8_t* text) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text));
-}
-
 const demo::DemoBook& book_titled(const std::string& title) {
     for (const demo::DemoBook& book : demo::demo_books()) {
         if (book.title == title) return book;
