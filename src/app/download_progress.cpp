@@ -17,8 +17,7 @@ QString readable_size(qint64 bytes) {
 }
 
 DownloadProgressWindow::DownloadProgressWindow(const QString& file_name)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, fixed_frame(Qt::Window)),
       name_(this),
       bar_(this),
       status_(this),

@@ -8,6 +8,13 @@
 
 namespace orvu::app {
 
+namespace {
+
+constexpr QSize outer_size{140, 146};
+constexpr QSize least_client_size{136, 120};  // the list and the hint below it
+
+}  // namespace
+
 HiddenBrowser::HiddenBrowser(QWidget* parent, QWebEngineProfile& profile)
     : QWebEngineView(parent), page_(profile) {
     setPage(&page_);
@@ -28,8 +35,7 @@ void HiddenBrowser::showEvent(QShowEvent* event) {
 
 DownloadWindow::DownloadWindow(QWidget& owner, MainWindowParts& main, QWebEngineProfile& profile,
                                DownloadPrompt& prompt)
-    : QWidget(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(&owner, fixed_frame(Qt::Dialog)),
       透明标签1(this),
       超文本浏览框1(this, profile),
       超级列表框1(this, {{u8"序", 35}, {u8"下载方式", 100}, {u8"地址", 0}}),
@@ -49,7 +55,7 @@ DownloadWindow::DownloadWindow(QWidget& owner, MainWindowParts& main, QWebEngine
     connect(&超级列表框1, &ReportList::double_clicked, this,
             [this] { start_download(main_, parts_); });
 
-    fix_outer_size(*this, {140, 146}, {136, 120});
+    fix_outer_size(*this, outer_size, least_client_size);
 }
 
 void DownloadWindow::created() {
@@ -58,7 +64,7 @@ void DownloadWindow::created() {
 
 void DownloadWindow::show_centred() {
     show();
-    fix_outer_size(*this, {140, 146}, {136, 120});
+    fix_outer_size(*this, outer_size, least_client_size);
     centre_on_screen(*this);
     raise();
     activateWindow();

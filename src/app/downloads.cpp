@@ -67,16 +67,17 @@ void Transfer::follow(QWebEngineDownloadRequest& request) {
 
 Transfer::~Transfer() {
     cancel();
-    if (!saved_) remove_partial_files();
+}
+
+// Where the engine writes: the partial path, unless it chose another name.
+QString Transfer::written_path() const {
+    return request_ ? QDir(request_->downloadDirectory()).filePath(request_->downloadFileName())
+                    : partial_path();
 }
 
 void Transfer::remove_partial_files() {
     QFile::remove(partial_path());
-    if (request_) {
-        const QString written =
-            QDir(request_->downloadDirectory()).filePath(request_->downloadFileName());
-        if (written != final_path_) QFile::remove(written);
-    }
+    if (const QString written = written_path(); written != final_path_) QFile::remove(written);
 }
 
 // "<name>.<id>.part": two downloads saved under one name never share it.
@@ -89,9 +90,8 @@ void Transfer::show_progress() {
 }
 
 void Transfer::cancel() {
-    if (finished_) return;
-    if (request_) request_->cancel();
-    remove_partial_files();
+    if (!finished_ && request_) request_->cancel();
+    if (!saved_) remove_partial_files();
 }
 
 // The file takes its final name only once it is complete; whatever else ends a
@@ -109,15 +109,13 @@ void Transfer::finish() {
     if (!request_->isFinished() && !interrupted) return;
     finished_ = true;
     if (interrupted) request_->cancel();
-    const QString written =
-        QDir(request_->downloadDirectory()).filePath(request_->downloadFileName());
     if (state == QWebEngineDownloadRequest::DownloadCompleted) {
         if (QFile::exists(final_path_)) QFile::remove(final_path_);  // the user chose to replace it
-        saved_ = QFile::rename(written, final_path_);
+        saved_ = QFile::rename(written_path(), final_path_);
         if (saved_) {
             window_->show_saved(final_path_);
         } else {
-            QFile::remove(written);
+            remove_partial_files();
             window_->show_failed(window_text(u8"无法写入 ") + final_path_);
         }
     } else {

@@ -63,6 +63,7 @@ class Transfer : public QObject {
     void show_progress();
     void finish();
     QString partial_path() const;
+    QString written_path() const;
     void remove_partial_files();
 
     QPointer<QWebEngineDownloadRequest> request_;  // the profile owns it

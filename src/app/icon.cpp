@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 
 namespace orvu::app {
 
@@ -17,7 +18,8 @@ void paint_tile(QPainter& painter) {
     painter.drawRoundedRect(QRectF(4, 4, 120, 120), 24, 24);
 }
 
-// Two pages curving up from a spine in the middle.
+// Two pages curving up from a spine in the middle, the right one the left one
+// mirrored.
 void paint_book(QPainter& painter) {
     QPainterPath left;
     left.moveTo(64, 100);
@@ -25,12 +27,7 @@ void paint_book(QPainter& painter) {
     left.lineTo(20, 48);
     left.cubicTo(34, 44, 50, 46, 64, 56);
     left.closeSubpath();
-    QPainterPath right;
-    right.moveTo(64, 100);
-    right.cubicTo(78, 90, 94, 88, 108, 92);
-    right.lineTo(108, 48);
-    right.cubicTo(94, 44, 78, 46, 64, 56);
-    right.closeSubpath();
+    const QPainterPath right = QTransform(-1, 0, 0, 1, 128, 0).map(left);
     painter.setPen(QPen(QColor(0, 77, 64), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(QColor(250, 250, 245));
     painter.drawPath(left);

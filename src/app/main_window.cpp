@@ -29,9 +29,7 @@ void make_edit_box(QLineEdit& edit) {
 }  // namespace
 
 MainWindow::MainWindow(const Endpoints& endpoints, BrowserAccess& browser)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, fixed_frame(Qt::Window, true)),
       透明标签2(this),
       组合框1(this),
       透明标签1(this),

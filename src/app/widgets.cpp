@@ -14,6 +14,13 @@ QString window_text(std::u8string_view utf8) {
     return to_qstring(gbk_literal(utf8));
 }
 
+Qt::WindowFlags fixed_frame(Qt::WindowType kind, bool with_minimise_button) {
+    Qt::WindowFlags flags = kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (with_minimise_button) flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
 void place(QWidget& widget, const char8_t* name, int x, int y, int width, int height) {
     widget.setObjectName(QString::fromUtf8(reinterpret_cast<const char*>(name)));
     widget.setGeometry(x, y, width, height);

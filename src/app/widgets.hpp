@@ -18,6 +18,9 @@ namespace orvu::app {
 // like every other text of the program, which also checks that GBK has it.
 QString window_text(std::u8string_view utf8);
 
+// A fixed frame: caption, system menu, close button, no maximise button.
+Qt::WindowFlags fixed_frame(Qt::WindowType kind, bool with_minimise_button = false);
+
 // Names the widget for Qt (tests and tools find controls by it) and places it
 // at x, y with the given size inside its window's client area.
 void place(QWidget& widget, const char8_t* name, int x, int y, int width, int height);
